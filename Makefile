@@ -1,0 +1,34 @@
+# Frivo: the two commands of the quick start are `make run` and `make test`.
+PRESET ?= default
+BUILD  := build
+JOBS   ?= 2
+
+.PHONY: all deps configure build test run asan-test format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps
+
+configure: deps
+	@cmake --preset $(PRESET) $(CMAKE_ARGS) >/dev/null
+
+build: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS)
+
+test: build
+	ctest --preset $(PRESET) -j $(JOBS)
+
+run: build
+	@bash scripts/run-sample
+
+asan-test: deps
+	@cmake --preset asan $(CMAKE_ARGS) >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan
