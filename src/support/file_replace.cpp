@@ -30,7 +30,7 @@ bool ReplaceFileContents(const QString& path, const QByteArray& bytes) {
     // A file nobody may write is read-only, even for root, who could otherwise
     // rename over it.
     constexpr QFile::Permissions kAnyWrite =
-        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (!(info.permissions() & kAnyWrite)) return false;
   }
 

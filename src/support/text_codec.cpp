@@ -1,0 +1,470 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#include "support/text_codec.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/ucsdet.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace frivo {
+namespace {
+
+// ICU names of the code pages we convert.
+constexpr const char kIcuCp932[] = "windows-31j";
+constexpr const char kIcuEucJp[] = "EUC-JP";
+constexpr const char kIcuIso2022Jp[] = "x-windows-50220";
+constexpr const char kIcuUtf7[] = "UTF-7";
+constexpr const char kIcuUtf8[] = "UTF-8";
+
+struct ConverterCloser {
+  void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+// A converter that stops at the first character without mapping (both ways), so
+// that callers notice it. Fallback (best-fit) mappings stay off.
+Converter OpenStrict(const char* name) {
+  UErrorCode status = U_ZERO_ERROR;
+  Converter converter(ucnv_open(name, &status));
+  if (U_FAILURE(status)) return nullptr;
+  ucnv_setFallback(converter.get(), false);
+  ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                        &status);
+  ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+  return U_SUCCESS(status) ? std::move(converter) : nullptr;
+}
+
+// A converter that substitutes: "?" for characters that do not fit on the way to
+// bytes, the usual replacement character on the way to text.
+Converter OpenSubstituting(const char* name) {
+  UErrorCode status = U_ZERO_ERROR;
+  Converter converter(ucnv_open(name, &status));
+  if (U_FAILURE(status)) return nullptr;
+  ucnv_setFallback(converter.get(), false);
+  static const UChar kQuestion[] = {u'?'};
+  UErrorCode substStatus = U_ZERO_ERROR;
+  ucnv_setSubstString(converter.get(), kQuestion, 1, &substStatus);  // best effort
+  return converter;
+}
+
+// The strict CP932 converter of this thread, opened once (every use resets it).
+UConverter* StrictCp932() {
+  thread_local Converter converter = OpenStrict(kIcuCp932);
+  return converter.get();
+}
+
+const UChar* Units(const QString& text) {
+  return reinterpret_cast<const UChar*>(text.constData());
+}
+
+// Converts wide text to bytes; false when the converter stopped.
+bool FromUnicode(UConverter* converter, const UChar* units, int count, QByteArray* out) {
+  ucnv_resetFromUnicode(converter);
+  const qint64 capacity =
+      UCNV_GET_MAX_BYTES_FOR_STRING(static_cast<qint64>(count), ucnv_getMaxCharSize(converter));
+  out->resize(static_cast<qsizetype>(capacity));
+  char* target = out->data();
+  const UChar* source = units;
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_fromUnicode(converter, &target, out->data() + out->size(), &source, units + count, nullptr,
+                   true, &status);
+  out->resize(static_cast<qsizetype>(target - out->data()));
+  return U_SUCCESS(status);
+}
+
+// Converts bytes to wide text; false when the converter stopped. With `flush`
+// false a character cut off at the end of the input is not an error.
+bool ToUnicode(UConverter* converter, const char* data, qint64 size, bool flush, QString* out) {
+  ucnv_resetToUnicode(converter);
+  // Every converter we use makes at most one UTF-16 unit per input byte, except
+  // substitutions and surrogate pairs, which never exceed two units per byte.
+  std::vector<UChar> buffer(static_cast<size_t>(size) * 2 + 2);
+  UChar* target = buffer.data();
+  const char* source = data;
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_toUnicode(converter, &target, buffer.data() + buffer.size(), &source, data + size, nullptr,
+                 flush, &status);
+  *out = QString(reinterpret_cast<const QChar*>(buffer.data()),
+                 static_cast<qsizetype>(target - buffer.data()));
+  return U_SUCCESS(status);
+}
+
+const char* IcuNameOfCodePage(int codePage) {
+  switch (codePage) {
+    case kCodePageEucJp:
+      return kIcuEucJp;
+    case kCodePageIso2022Jp:
+      return kIcuIso2022Jp;
+    case kCodePageUtf7:
+      return kIcuUtf7;
+    case kCodePageUtf8:
+      return kIcuUtf8;
+    default:
+      return kIcuCp932;
+  }
+}
+
+// ---- detection helpers ----------------------------------------------------------
+
+bool IsKana(char16_t c) {
+  return (c >= 0x3041 && c <= 0x3093) || (c >= 0x30A1 && c <= 0x30F6);
+}
+
+// Characters that make a decoding look like Japanese text.
+bool IsJapanese(char16_t c) {
+  return IsKana(c) || (c >= 0x3000 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+         (c >= 0xFF01 && c <= 0xFF5E);
+}
+
+bool IsHalfwidthKana(char16_t c) {
+  return c >= 0xFF61 && c <= 0xFF9F;
+}
+
+// Rough likeness of decoded text to Japanese prose: full-width Japanese characters
+// count for, half-width katakana (what EUC-JP looks like read as Shift-JIS)
+// against.
+int JapaneseScore(const QString& text) {
+  int score = 0;
+  for (const QChar c : text) {
+    if (IsJapanese(c.unicode())) ++score;
+    if (IsHalfwidthKana(c.unicode())) --score;
+  }
+  return score;
+}
+
+struct SampleShape {
+  bool hasZero = false;
+  bool hasHighByte = false;
+  bool hasEscape = false;
+};
+
+SampleShape ShapeOf(const char* data, int size) {
+  SampleShape shape;
+  for (int i = 0; i < size; ++i) {
+    const auto b = static_cast<unsigned char>(data[i]);
+    if (b == 0) shape.hasZero = true;
+    if (b >= 0x80) shape.hasHighByte = true;
+    if (b == 0x1B) shape.hasEscape = true;
+  }
+  return shape;
+}
+
+// The escape sequences that switch ISO-2022-JP into JIS X 0208 / 0201.
+bool HasIso2022JpEscape(const char* data, int size) {
+  static const char* const kSequences[] = {"\x1b$B", "\x1b$@", "\x1b(J", "\x1b(I", "\x1b$(D"};
+  const QByteArray sample = QByteArray::fromRawData(data, size);
+  for (const char* sequence : kSequences) {
+    if (sample.contains(sequence)) return true;
+  }
+  return false;
+}
+
+// 7-bit text that decodes as UTF-7 into Japanese: at least one kana, at least two
+// characters outside ASCII, and nothing outside ASCII that is not Japanese. Plain
+// ASCII with a stray "+abc-" (which UTF-7 reads as one ideograph) is not enough.
+bool LooksLikeJapaneseUtf7(const char* data, int size) {
+  Converter converter = OpenStrict(kIcuUtf7);
+  QString text;
+  if (!converter || !ToUnicode(converter.get(), data, size, false, &text)) return false;
+  int nonAscii = 0;
+  bool kana = false;
+  for (const QChar c : text) {
+    if (c.unicode() < 0x80) continue;
+    if (!IsJapanese(c.unicode())) return false;
+    ++nonAscii;
+    kana = kana || IsKana(c.unicode());
+  }
+  return kana && nonAscii >= 2;
+}
+
+// Strict decoding of a sample that may end inside a character.
+bool DecodesCleanly(const char* icuName, const char* data, int size, QString* text) {
+  Converter converter = OpenStrict(icuName);
+  return converter && ToUnicode(converter.get(), data, size, false, text);
+}
+
+// Our own decision for samples with bytes above 0x7F and no zero bytes: UTF-8 if
+// it is valid UTF-8, else the better of Shift-JIS and EUC-JP; 0 when neither fits.
+int GuessJapaneseMultibyte(const char* data, int size) {
+  QString text;
+  if (DecodesCleanly(kIcuUtf8, data, size, &text)) return kCodePageUtf8;
+  QString asCp932;
+  QString asEuc;
+  const bool cp932 = DecodesCleanly(kIcuCp932, data, size, &asCp932);
+  const bool euc = DecodesCleanly(kIcuEucJp, data, size, &asEuc);
+  if (cp932 && euc) {
+    return JapaneseScore(asEuc) > JapaneseScore(asCp932) ? kCodePageEucJp : kCodePageCp932;
+  }
+  if (cp932) return kCodePageCp932;
+  if (euc) return kCodePageEucJp;
+  return 0;
+}
+
+// Windows code page of an ICU detector charset name.
+int CodePageOfCharsetName(const char* name) {
+  struct Entry {
+    const char* name;
+    int codePage;
+  };
+  static const Entry kEntries[] = {
+      {"UTF-8", 65001},       {"UTF-16LE", 1200},      {"UTF-16BE", 1201},
+      {"UTF-32LE", 12000},    {"UTF-32BE", 12001},     {"Shift_JIS", 932},
+      {"EUC-JP", 20932},      {"ISO-2022-JP", 50220},  {"ISO-2022-KR", 50225},
+      {"ISO-2022-CN", 50227}, {"EUC-KR", 51949},       {"GB18030", 54936},
+      {"Big5", 950},          {"ISO-8859-1", 1252},    {"ISO-8859-2", 1250},
+      {"ISO-8859-5", 28595},  {"ISO-8859-6", 28596},   {"ISO-8859-7", 1253},
+      {"ISO-8859-8", 28598},  {"ISO-8859-8-I", 38598}, {"ISO-8859-9", 1254},
+      {"windows-1250", 1250}, {"windows-1251", 1251},  {"windows-1252", 1252},
+      {"windows-1253", 1253}, {"windows-1254", 1254},  {"windows-1255", 1255},
+      {"windows-1256", 1256}, {"KOI8-R", 20866},       {"IBM424_rtl", 20424},
+      {"IBM424_ltr", 20424},  {"IBM420_rtl", 20420},   {"IBM420_ltr", 20420},
+  };
+  if (name == nullptr) return kCodePageWestern;
+  for (const Entry& entry : kEntries) {
+    if (std::strcmp(entry.name, name) == 0) return entry.codePage;
+  }
+  return kCodePageWestern;
+}
+
+struct DetectorCloser {
+  void operator()(UCharsetDetector* detector) const { ucsdet_close(detector); }
+};
+
+struct DetectorAnswer {
+  int codePage = kCodePageWestern;
+  int confidence = 0;
+};
+
+DetectorAnswer AskIcuDetector(const char* data, int size) {
+  DetectorAnswer answer;
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<UCharsetDetector, DetectorCloser> detector(ucsdet_open(&status));
+  if (U_FAILURE(status)) return answer;
+  ucsdet_setText(detector.get(), data, size, &status);
+  const UCharsetMatch* match = ucsdet_detect(detector.get(), &status);
+  if (U_FAILURE(status) || match == nullptr) return answer;
+  answer.codePage = CodePageOfCharsetName(ucsdet_getName(match, &status));
+  answer.confidence = ucsdet_getConfidence(match, &status);
+  if (U_FAILURE(status)) return DetectorAnswer{};
+  return answer;
+}
+
+// The detector's answers we take without a second look.
+bool IsTrustedAnswer(const DetectorAnswer& answer) {
+  constexpr int kMinConfidence = 50;
+  switch (answer.codePage) {
+    case kCodePageUtf8:
+    case kCodePageUtf16Le:
+    case kCodePageUtf16Be:
+    case kCodePageCp932:
+    case kCodePageEucJp:
+    case kCodePageIso2022Jp:
+      return answer.confidence >= kMinConfidence;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+QByteArray ToCp932(const QString& text, char replacement, bool* allMapped) {
+  if (allMapped) *allMapped = true;
+  QByteArray out;
+  if (text.isEmpty()) return out;
+  UConverter* converter = StrictCp932();
+  if (converter == nullptr) return out;
+  if (FromUnicode(converter, Units(text), static_cast<int>(text.size()), &out)) return out;
+
+  // Slow path: one character at a time, replacing those without an equivalent.
+  if (allMapped) *allMapped = false;
+  out.clear();
+  out.reserve(text.size() * 2);
+  QByteArray one;
+  for (qsizetype i = 0; i < text.size();) {
+    const int units =
+        (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ? 2
+            : 1;
+    if (FromUnicode(converter, Units(text) + i, units, &one)) {
+      out += one;
+    } else {
+      out += replacement;
+    }
+    i += units;
+  }
+  return out;
+}
+
+QString FromCp932(const QByteArray& bytes) {
+  return DecodeCodePage(kCodePageCp932, bytes.constData(), bytes.size());
+}
+
+bool FitsCp932(const QString& text) {
+  bool allMapped = true;
+  (void)ToCp932(text, '?', &allMapped);
+  return allMapped;
+}
+
+QByteArray Cp932OfCharacter(const QChar* units, int count) {
+  UConverter* converter = StrictCp932();
+  QByteArray out;
+  if (converter == nullptr ||
+      !FromUnicode(converter, reinterpret_cast<const UChar*>(units), count, &out)) {
+    return QByteArray();
+  }
+  return out;
+}
+
+QByteArray EncodeCodePage(int codePage, const QString& text) {
+  QByteArray out;
+  if (text.isEmpty()) return out;
+  if (codePage == kCodePageCp932) return ToCp932(text, '?');
+  if (codePage == kCodePageUtf8) return text.toUtf8();
+  Converter converter = OpenSubstituting(IcuNameOfCodePage(codePage));
+  if (converter) FromUnicode(converter.get(), Units(text), static_cast<int>(text.size()), &out);
+  return out;
+}
+
+QString DecodeCodePage(int codePage, const char* data, qint64 size) {
+  QString out;
+  if (size <= 0) return out;
+  Converter converter = OpenSubstituting(IcuNameOfCodePage(codePage));
+  if (converter) ToUnicode(converter.get(), data, size, true, &out);
+  return out;
+}
+
+int DetectCodePage(const char* data, int size) {
+  if (size <= 0) return kCodePageWestern;
+  const DetectorAnswer answer = AskIcuDetector(data, size);
+  if (IsTrustedAnswer(answer)) return answer.codePage;
+
+  const SampleShape shape = ShapeOf(data, size);
+  if (!shape.hasZero && !shape.hasHighByte) {
+    if (shape.hasEscape && HasIso2022JpEscape(data, size)) return kCodePageIso2022Jp;
+    if (LooksLikeJapaneseUtf7(data, size)) return kCodePageUtf7;
+  }
+  if (!shape.hasZero && shape.hasHighByte) {
+    if (const int guess = GuessJapaneseMultibyte(data, size); guess != 0) return guess;
+  }
+  return answer.codePage;
+}
+
+uint8_t EncodingOfCodePage(int codePage) {
+  switch (codePage) {
+    case 1200:
+      return kEncodingUtf16LeNoMark;
+    case 1201:
+      return kEncodingUtf16BeNoMark;
+    case 20932:
+    case 51932:
+    case 51936:
+    case 51949:
+      return kEncodingEucJp;
+    case 50220:
+    case 50221:
+    case 50222:
+    case 50225:
+    case 50227:
+      return kEncodingIso2022Jp;
+    case 65000:
+      return kEncodingUtf7;
+    case 65001:
+      return kEncodingUtf8NoMark;
+    default:
+      return kEncodingAnsi;
+  }
+}
+
+uint8_t TellCp932FromUtf16(const char* data, int size) {
+  bool utf16Possible = true;
+  bool zeroAtOdd = false;
+  bool zeroAtEven = false;
+  bool afterLead = false;
+  bool validCp932 = true;
+  for (int i = 0; i < size; ++i) {
+    const auto b = static_cast<unsigned char>(data[i]);
+    if (b == 0) {
+      afterLead = false;
+      validCp932 = false;
+      const bool odd = (i % 2) != 0;
+      if (odd) {
+        if (zeroAtEven) {
+          utf16Possible = false;
+          break;
+        }
+        zeroAtOdd = true;
+      } else {
+        if (zeroAtOdd) {
+          utf16Possible = false;
+          break;
+        }
+        zeroAtEven = true;
+      }
+      continue;
+    }
+    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEF)) {
+      afterLead = !afterLead;
+      continue;
+    }
+    if (b <= 0x3F) {
+      if (afterLead) validCp932 = false;
+    } else if (b == 0x7F || b >= 0xFD) {
+      validCp932 = false;
+    } else if (b == 0x80 || b == 0xA0 || (b >= 0xF0 && b <= 0xFC)) {
+      if (!afterLead) validCp932 = false;
+    }
+    afterLead = false;
+  }
+  if (!utf16Possible || validCp932) return kEncodingAnsi;
+  if (zeroAtOdd) return kEncodingUtf16LeNoMark;
+  if (zeroAtEven) return kEncodingUtf16BeNoMark;
+
+  // No zero byte at all: count kana among the little-endian units.
+  int units = 0;
+  int kana = 0;
+  for (int i = 0; i + 1 < size; i += 2) {
+    const auto unit = static_cast<char16_t>(static_cast<unsigned char>(data[i]) |
+                                            (static_cast<unsigned char>(data[i + 1]) << 8));
+    if (unit == 0) break;
+    ++units;
+    if (IsKana(unit)) ++kana;
+  }
+  return (units > 0 && kana * 100 >= units) ? kEncodingUtf16LeNoMark : kEncodingUtf16BeNoMark;
+}
+
+uint8_t DetectEncoding(const char* data, int size) {
+  const uint8_t code = EncodingOfCodePage(DetectCodePage(data, size));
+  return code == kEncodingAnsi ? TellCp932FromUtf16(data, size) : code;
+}
+
+QString HexDump(const char* data, qint64 size) {
+  static const char kDigits[] = "0123456789abcdef";
+  QString out;
+  out.reserve(static_cast<qsizetype>((size / 16 + 1) * 78));
+  for (qint64 offset = 0; offset < size; offset += 16) {
+    out += QStringLiteral("%1 ").arg(offset, 8, 16, QLatin1Char('0'));
+    QString ascii;
+    for (int i = 0; i < 16; ++i) {
+      if (i == 8) out += QLatin1Char(' ');
+      if (offset + i < size) {
+        const auto b = static_cast<unsigned char>(data[offset + i]);
+        out += QLatin1Char(' ');
+        out += QLatin1Char(kDigits[b >> 4]);
+        out += QLatin1Char(kDigits[b & 0xF]);
+        ascii += (b >= 0x20 && b < 0x7F) ? QLatin1Char(static_cast<char>(b)) : QLatin1Char('.');
+      } else {
+        out += QStringLiteral("   ");
+      }
+    }
+    out += QStringLiteral("  ");
+    out += ascii;
+    out += QStringLiteral("\r\n");
+  }
+  return out;
+}
+
+}  // namespace frivo
