@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#include "platform/desktop.h"
+
+#include <QGuiApplication>
+#include <QStandardPaths>
+
+namespace frivo {
+
+namespace {
+
+ModifierHook& Hook() {
+  static ModifierHook hook;
+  return hook;
+}
+
+QString FirstLocation(QStandardPaths::StandardLocation location) {
+  const QStringList paths = QStandardPaths::standardLocations(location);
+  return paths.isEmpty() ? QString() : WithTrailingSlash(paths.first());
+}
+
+}  // namespace
+
+ModifierState QueryModifiers() {
+  if (Hook()) return Hook()();
+  const Qt::KeyboardModifiers modifiers = QGuiApplication::queryKeyboardModifiers();
+  return {modifiers.testFlag(Qt::ShiftModifier), modifiers.testFlag(Qt::ControlModifier)};
+}
+
+ModifierHook SetModifierHook(ModifierHook hook) {
+  return std::exchange(Hook(), std::move(hook));
+}
+
+QString WithTrailingSlash(const QString& folder) {
+  if (folder.isEmpty()) return folder;
+  QString path = folder;
+  while (path.size() > 1 && path.endsWith(u'/')) path.chop(1);
+  return path == QStringLiteral("/") ? path : path + u'/';
+}
+
+QString VideoFolder() {
+  return FirstLocation(QStandardPaths::MoviesLocation);
+}
+QString PicturesFolder() {
+  return FirstLocation(QStandardPaths::PicturesLocation);
+}
+QString ProgramFilesFolder() {
+  return QStringLiteral("/usr/bin/");
+}
+
+}  // namespace frivo

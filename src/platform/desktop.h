@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace frivo {
+
+// ---- Modifier keys ---------------------------------------------------------------
+// The state of Shift and Ctrl at the moment a command runs (not when its event was
+// queued): commands read it to choose their larger variant.
+struct ModifierState {
+  bool shift = false;
+  bool ctrl = false;
+};
+[[nodiscard]] ModifierState QueryModifiers();
+[[nodiscard]] inline bool IsShiftDown() {
+  return QueryModifiers().shift;
+}
+[[nodiscard]] inline bool IsCtrlDown() {
+  return QueryModifiers().ctrl;
+}
+// Tests hold keys down here; an empty function restores the real keyboard.
+using ModifierHook = std::function<ModifierState()>;
+ModifierHook SetModifierHook(ModifierHook hook);
+
+// ---- Special folders -------------------------------------------------------------
+// Each ends with "/", or is empty when the desktop has no such folder.
+[[nodiscard]] QString VideoFolder();
+[[nodiscard]] QString PicturesFolder();
+[[nodiscard]] QString ProgramFilesFolder();
+// A folder path with exactly one trailing "/" (empty stays empty).
+[[nodiscard]] QString WithTrailingSlash(const QString& folder);
+
+}  // namespace frivo
