@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#include <gst/video/video.h>
+
+#include <cstring>
+
+#include "playback/gst_filters.h"
+
+namespace frivo::gst {
+
+namespace {
+
+// The frame handed to SampleCB: a view of the bottom-up rows being delivered.
+// It lives on the stack for the duration of the call and is not reference-counted.
+class BorrowedSample final : public IMediaSample {
+ public:
+  BorrowedSample(BYTE* data, LONG length, REFERENCE_TIME start, REFERENCE_TIME end)
+      : data_(data), length_(length), start_(start), end_(end) {}
+  HRESULT QueryInterface(const IID& iid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = (iid == IMediaSample::kIid || iid == IUnknown::kIid) ? this : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return 1; }
+  ULONG Release() override { return 1; }
+  HRESULT GetPointer(BYTE** buffer) override {
+    if (!buffer) return E_POINTER;
+    *buffer = data_;
+    return S_OK;
+  }
+  LONG GetSize() override { return length_; }
+  LONG GetActualDataLength() override { return length_; }
+  HRESULT GetTime(REFERENCE_TIME* start, REFERENCE_TIME* end) override {
+    if (!start || !end) return E_POINTER;
+    *start = start_;
+    *end = end_;
+    return S_OK;
+  }
+
+ private:
+  BYTE* data_;
+  LONG length_;
+  REFERENCE_TIME start_;
+  REFERENCE_TIME end_;
+};
+
+}  // namespace
+
+struct GrabberFilter::Core {
+  std::atomic<bool> buffering{false};
+
+  // The streaming thread holds callMutex for the whole call, so a SetCallback on
+  // the UI thread returns only when no call to the old callback is in progress.
+  std::mutex callMutex;
+  ISampleGrabberCB* callback = nullptr;  // guarded by callMutex
+  LONG method = 1;                       // guarded by callMutex
+
+  std::vector<BYTE> work;  // streaming thread only: the frame being delivered
+
+  std::mutex bufferMutex;  // guards buffered and haveBuffered
+  std::vector<BYTE> buffered;
+  bool haveBuffered = false;
+
+  void Deliver(GstPad* pad, GstBuffer* buffer) {
+    FrameStamp stamp;
+    if (!StampFrame(pad, buffer, &stamp)) return;
+    CapsPtr caps(gst_pad_get_current_caps(pad));
+    GstVideoInfo info;
+    if (!caps || !gst_video_info_from_caps(&info, caps.get()) ||
+        GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGR) {
+      return;
+    }
+    GstVideoFrame frame;
+    if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) return;
+    const int width = GST_VIDEO_FRAME_WIDTH(&frame);
+    const int height = GST_VIDEO_FRAME_HEIGHT(&frame);
+    const auto size = static_cast<size_t>(Rgb24Stride(width) * height);
+    work.resize(size);
+    CopyRowsBottomUp(static_cast<const BYTE*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                     GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), width, height, work.data());
+    gst_video_frame_unmap(&frame);
+
+    if (buffering.load()) {
+      std::lock_guard lock(bufferMutex);
+      buffered.assign(work.begin(), work.end());
+      haveBuffered = true;
+    }
+    const double seconds = static_cast<double>(stamp.mediaStartNs) / GST_SECOND;
+    std::lock_guard lock(callMutex);
+    if (!callback) return;
+    if (method == 1) {
+      callback->BufferCB(seconds, work.data(), static_cast<LONG>(size));
+    } else {
+      const REFERENCE_TIME start = stamp.mediaStartNs / 100;
+      const REFERENCE_TIME end = stamp.durationNs > 0 ? start + stamp.durationNs / 100 : start;
+      BorrowedSample sample(work.data(), static_cast<LONG>(size), start, end);
+      callback->SampleCB(seconds, &sample);
+    }
+  }
+
+  static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+    (*static_cast<std::shared_ptr<Core>*>(data))->Deliver(pad, GST_PAD_PROBE_INFO_BUFFER(info));
+    return GST_PAD_PROBE_OK;
+  }
+  static void Forget(gpointer data) { delete static_cast<std::shared_ptr<Core>*>(data); }
+};
+
+GrabberFilter::GrabberFilter()
+    : ElementFilter(MakeElement("identity", "Sample Grabber")), core_(std::make_shared<Core>()) {
+  g_object_set(Element(), "silent", TRUE, "signal-handoffs", FALSE, nullptr);
+  PadPtr pad(gst_element_get_static_pad(Element(), "sink"));
+  gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &Core::OnBuffer,
+                    new std::shared_ptr<Core>(core_), &Core::Forget);
+}
+
+GrabberFilter::~GrabberFilter() {
+  std::lock_guard lock(core_->callMutex);
+  core_->callback = nullptr;
+}
+
+HRESULT GrabberFilter::QueryInterface(const IID& iid, void** object) {
+  if (!object) return E_POINTER;
+  if (iid == ISampleGrabber::kIid) {
+    *object = static_cast<ISampleGrabber*>(this);
+    AddRef();
+    return S_OK;
+  }
+  return ElementFilter::QueryInterface(iid, object);
+}
+
+HRESULT GrabberFilter::SetOneShot(bool oneShot) {
+  // Every frame is delivered; stopping the graph after one sample is not offered.
+  return oneShot ? E_NOTIMPL : S_OK;
+}
+
+HRESULT GrabberFilter::SetMediaType(const AM_MEDIA_TYPE* type) {
+  if (!type) return E_POINTER;
+  wanted_ = *type;
+  return S_OK;
+}
+
+bool GrabberFilter::AcceptsVideoPath() const {
+  if (wanted_.majortype == GUID_NULL) return true;
+  if (wanted_.majortype != MEDIATYPE_Video) return false;
+  return wanted_.subtype == GUID_NULL || wanted_.subtype == MEDIASUBTYPE_RGB24;
+}
+
+HRESULT GrabberFilter::GetConnectedMediaType(AM_MEDIA_TYPE* type) {
+  if (!type) return E_POINTER;
+  PadPtr pad(gst_element_get_static_pad(Element(), "sink"));
+  PadPtr peer(gst_pad_get_peer(pad.get()));
+  CapsPtr caps(gst_pad_get_current_caps(pad.get()));
+  if (!peer || !caps) return VFW_E_NOT_CONNECTED;
+  *type = MediaTypeFromCaps(caps.get());
+  return S_OK;
+}
+
+HRESULT GrabberFilter::SetBufferSamples(bool bufferThem) {
+  core_->buffering.store(bufferThem);
+  return S_OK;
+}
+
+HRESULT GrabberFilter::GetCurrentBuffer(LONG* bufferSize, BYTE* buffer) {
+  if (!bufferSize) return E_POINTER;
+  std::lock_guard lock(core_->bufferMutex);
+  if (!core_->haveBuffered) return VFW_E_WRONG_STATE;
+  const auto needed = static_cast<LONG>(core_->buffered.size());
+  if (!buffer) {
+    *bufferSize = needed;
+    return S_OK;
+  }
+  if (*bufferSize < needed) return E_OUTOFMEMORY;
+  std::memcpy(buffer, core_->buffered.data(), core_->buffered.size());
+  *bufferSize = needed;
+  return S_OK;
+}
+
+HRESULT GrabberFilter::SetCallback(ISampleGrabberCB* callback, LONG whichMethod) {
+  if (whichMethod != 0 && whichMethod != 1) return E_INVALIDARG;
+  std::lock_guard lock(core_->callMutex);
+  core_->callback = callback;
+  core_->method = whichMethod;
+  return S_OK;
+}
+
+void InstallFrameStamper(GstPad* pad) {
+  gst_pad_add_probe(
+      pad, GST_PAD_PROBE_TYPE_BUFFER,
+      [](GstPad* probed, GstPadProbeInfo* info, gpointer) -> GstPadProbeReturn {
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        FrameStamp stamp;
+        if (!StampFrame(probed, buffer, &stamp) ||
+            stamp.startNs == static_cast<std::int64_t>(GST_BUFFER_PTS(buffer))) {
+          return GST_PAD_PROBE_OK;
+        }
+        buffer = gst_buffer_make_writable(buffer);
+        GST_BUFFER_PTS(buffer) =
+            static_cast<GstClockTime>(std::max<std::int64_t>(stamp.startNs, 0));
+        GST_BUFFER_DURATION(buffer) = static_cast<GstClockTime>(stamp.durationNs);
+        GST_PAD_PROBE_INFO_DATA(info) = buffer;
+        return GST_PAD_PROBE_OK;
+      },
+      nullptr, nullptr);
+}
+
+}  // namespace frivo::gst

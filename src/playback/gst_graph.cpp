@@ -1,0 +1,580 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#include "playback/gst_graph.h"
+
+#include <gst/pbutils/pbutils.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <chrono>
+#include <cmath>
+
+#include "playback/graph_builder.h"
+#include "playback/gst_filters.h"
+
+namespace frivo::gst {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// playbin's flags: video, audio and software volume; no subtitles, no
+// visualisation, no deinterlacing (frames must reach the grabber as stored).
+constexpr guint kPlayFlags = 0x1 | 0x2 | 0x10;
+
+// How long a seek, a step or the first preroll may take before the call gives up.
+constexpr auto kSettleTime = std::chrono::seconds(10);
+constexpr auto kOpenTime = std::chrono::seconds(20);
+
+std::atomic<std::uint64_t> g_lastGeneration{0};
+
+GstClockTime ToClockTime(std::chrono::nanoseconds span) {
+  return static_cast<GstClockTime>(span.count());
+}
+
+double ToSeconds(std::int64_t ns) {
+  return static_cast<double>(ns) / GST_SECOND;
+}
+
+ElementPtr MakeAudioSink() {
+  if (CurrentAudioOutput() == AudioOutput::kSystem) {
+    ElementPtr sink = MakeElement("autoaudiosink", "audio-output");
+    if (sink && gst_element_set_state(sink.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
+      gst_element_set_state(sink.get(), GST_STATE_NULL);
+      return sink;
+    }
+    // No sound device: play on without sound rather than refuse the file.
+  }
+  ElementPtr sink = MakeElement("fakesink", "audio-output");
+  g_object_set(sink.get(), "sync", TRUE, nullptr);
+  return sink;
+}
+
+class FilterGraph final : public IGraphBuilder,
+                          public IMediaControl,
+                          public IMediaPosition,
+                          public IBasicVideo,
+                          public IVideoWindow,
+                          public IBasicAudio,
+                          public IVideoFrameStep {
+ public:
+  FilterGraph() : generation_(++g_lastGeneration) {
+    EnsureInitialized();
+    staging_.reset(GST_ELEMENT(gst_object_ref_sink(gst_bin_new("graph"))));
+  }
+
+  // IUnknown
+  HRESULT QueryInterface(const IID& iid, void** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (iid == IUnknown::kIid || iid == IGraphBuilder::kIid) {
+      *object = static_cast<IGraphBuilder*>(this);
+    } else if (iid == IMediaControl::kIid) {
+      *object = static_cast<IMediaControl*>(this);
+    } else if (iid == IMediaPosition::kIid) {
+      *object = static_cast<IMediaPosition*>(this);
+    } else if (iid == IBasicVideo::kIid) {
+      *object = static_cast<IBasicVideo*>(this);
+    } else if (iid == IVideoWindow::kIid) {
+      *object = static_cast<IVideoWindow*>(this);
+    } else if (iid == IBasicAudio::kIid) {
+      *object = static_cast<IBasicAudio*>(this);
+    } else if (iid == IVideoFrameStep::kIid) {
+      *object = static_cast<IVideoFrameStep*>(this);
+    } else {
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  ULONG AddRef() override { return refs_.Add(); }
+  ULONG Release() override {
+    const ULONG left = refs_.Drop();
+    if (left == 0) delete this;
+    return left;
+  }
+
+  // IGraphBuilder
+  HRESULT AddFilter(IBaseFilter* filter, const QString& name) override;
+  HRESULT EnumFilters(std::vector<ComPtr<IBaseFilter>>* filters) override {
+    if (!filters) return E_POINTER;
+    *filters = filters_;
+    return S_OK;
+  }
+  HRESULT Connect(IPin* out, IPin* in) override;
+  HRESULT RenderFile(const QString& path, const QString& playList) override;
+  [[nodiscard]] std::uint64_t Generation() const override { return generation_; }
+
+  // IMediaControl
+  HRESULT Run() override { return ChangeState(GST_STATE_PLAYING, false); }
+  HRESULT Pause() override { return ChangeState(GST_STATE_PAUSED, false); }
+  HRESULT Stop() override { return ChangeState(GST_STATE_PAUSED, true); }
+  HRESULT StopWhenReady() override {
+    const HRESULT hr = ChangeState(GST_STATE_PAUSED, true);
+    if (FAILED(hr)) return hr;
+    return Settle() ? S_OK : S_FALSE;
+  }
+  HRESULT GetState(LONG msTimeout, OAFilterState* state) override;
+
+  // IMediaPosition
+  HRESULT get_Duration(double* seconds) override;
+  HRESULT get_CurrentPosition(double* seconds) override;
+  HRESULT put_CurrentPosition(double seconds) override;
+  HRESULT put_Rate(double rate) override;
+  HRESULT get_Rate(double* rate) override {
+    if (!rate) return E_POINTER;
+    *rate = rate_;
+    return S_OK;
+  }
+
+  // IBasicVideo
+  HRESULT get_VideoWidth(LONG* width) override { return VideoDimension(width, true); }
+  HRESULT get_VideoHeight(LONG* height) override { return VideoDimension(height, false); }
+  HRESULT GetCurrentImage(LONG* bufferSize, BYTE* image) override {
+    if (!renderer_) return VFW_E_NOT_CONNECTED;
+    return renderer_->GetCurrentImage(bufferSize, image);
+  }
+
+  // IVideoWindow
+  HRESULT put_Owner(QWidget* owner) override {
+    return renderer_ ? renderer_->PutOwner(owner) : VFW_E_NOT_CONNECTED;
+  }
+  HRESULT put_WindowStyle(LONG style) override {
+    style_ = style;
+    return S_OK;
+  }
+  HRESULT get_WindowStyle(LONG* style) override {
+    if (!style) return E_POINTER;
+    *style = style_;
+    return S_OK;
+  }
+  HRESULT put_MessageDrain(QWidget* drain) override {
+    return renderer_ ? renderer_->PutMessageDrain(drain) : VFW_E_NOT_CONNECTED;
+  }
+  HRESULT SetWindowForeground(LONG) override { return renderer_ ? S_OK : VFW_E_NOT_CONNECTED; }
+  HRESULT SetWindowPosition(LONG left, LONG top, LONG width, LONG height) override {
+    return renderer_ ? renderer_->SetWindowPosition(left, top, width, height) : VFW_E_NOT_CONNECTED;
+  }
+
+  // IBasicAudio
+  HRESULT put_Volume(LONG volume) override {
+    if (volume < -10000 || volume > 0) return E_INVALIDARG;
+    volume_ = volume;
+    if (pipeline_) g_object_set(pipeline_.get(), "volume", VolumeToLinear(volume), nullptr);
+    return S_OK;
+  }
+  HRESULT get_Volume(LONG* volume) override {
+    if (!volume) return E_POINTER;
+    *volume = volume_;
+    return S_OK;
+  }
+
+  // IVideoFrameStep
+  HRESULT Step(ULONG frames, IUnknown* stepObject) override;
+  HRESULT CanStep(LONG, IUnknown* stepObject) override {
+    if (stepObject) return E_INVALIDARG;
+    return HasVideo() ? S_OK : S_FALSE;
+  }
+
+ private:
+  ~FilterGraph() {
+    if (pipeline_) {
+      gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+      BusPtr bus(gst_element_get_bus(pipeline_.get()));
+      gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
+    }
+    gst_element_set_state(staging_.get(), GST_STATE_NULL);
+  }
+
+  [[nodiscard]] bool HasVideo() const {
+    int width = 0;
+    int height = 0;
+    return pipeline_ && renderer_ && renderer_->VideoSize(&width, &height);
+  }
+  HRESULT VideoDimension(LONG* out, bool width);
+  HRESULT ChangeState(GstState state, bool stopped);
+  // Waits until a pending state change (preroll after a seek or a pause) is done.
+  bool Settle(std::chrono::nanoseconds limit = kSettleTime) {
+    return pipeline_ && gst_element_get_state(pipeline_.get(), nullptr, nullptr,
+                                              ToClockTime(limit)) == GST_STATE_CHANGE_SUCCESS;
+  }
+  [[nodiscard]] bool IsRunning() const {
+    return pipeline_ && !stopped_.load() && GST_STATE_TARGET(pipeline_.get()) == GST_STATE_PLAYING;
+  }
+  HRESULT Seek(std::int64_t positionNs, double rate);
+  ElementPtr BuildVideoBin(GrabberFilter* grabber);
+  static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+
+  RefCount refs_;
+  const std::uint64_t generation_;
+  ElementPtr staging_;   // bin holding the filters until the file is rendered
+  ElementPtr pipeline_;  // the playbin, once RenderFile has run
+  std::vector<ComPtr<IBaseFilter>> filters_;
+  RendererFilter* renderer_ = nullptr;  // held in filters_
+  std::int64_t durationNs_ = -1;
+  double rate_ = 1.0;
+  LONG volume_ = 0;
+  LONG style_ = WS_CHILD | WS_CLIPSIBLINGS;
+
+  // Stop is a pause with this flag set (a ready pipeline would lose the
+  // position). Written by the UI thread and by Pause from the grabber callback.
+  std::atomic<bool> stopped_{true};
+
+  // Filled by the bus handler on whichever thread posts a message.
+  std::mutex busMutex_;
+  std::condition_variable busChanged_;
+  GstElement* rendererSink_ = nullptr;  // set before the pipeline exists
+  bool error_ = false;
+  GQuark errorDomain_ = 0;
+  int errorCode_ = 0;
+  bool missingVideoDecoder_ = false;
+  bool missingAudioDecoder_ = false;
+  std::uint64_t stepsDone_ = 0;
+  bool stepHitEnd_ = false;
+};
+
+HRESULT FilterGraph::AddFilter(IBaseFilter* filter, const QString& name) {
+  if (!filter) return E_POINTER;
+  auto* element = dynamic_cast<ElementFilter*>(filter);
+  if (!element || GST_OBJECT_PARENT(element->Element())) return E_INVALIDARG;
+  if (pipeline_) return VFW_E_WRONG_STATE;
+  HRESULT result = S_OK;
+  if (!name.isEmpty()) {
+    QString unique = name;
+    for (int n = 1;
+         ElementPtr(gst_bin_get_by_name(GST_BIN(staging_.get()), unique.toUtf8().constData()));
+         ++n) {
+      unique = QStringLiteral("%1 %2").arg(name).arg(n, 4, 10, QLatin1Char('0'));
+      result = VFW_S_DUPLICATE_NAME;
+    }
+    gst_object_set_name(GST_OBJECT(element->Element()), unique.toUtf8().constData());
+  }
+  if (!gst_bin_add(GST_BIN(staging_.get()), element->Element())) return E_FAIL;
+  filters_.emplace_back(filter);
+  if (auto* renderer = dynamic_cast<RendererFilter*>(filter); renderer && !renderer_)
+    renderer_ = renderer;
+  return result;
+}
+
+HRESULT FilterGraph::Connect(IPin* out, IPin* in) {
+  auto* outPin = dynamic_cast<PadPin*>(out);
+  auto* inPin = dynamic_cast<PadPin*>(in);
+  if (!outPin || !inPin) return E_POINTER;
+  GstPad* src = outPin->Pad();
+  GstPad* sink = inPin->Pad();
+  if (GST_PAD_DIRECTION(src) != GST_PAD_SRC || GST_PAD_DIRECTION(sink) != GST_PAD_SINK)
+    return E_INVALIDARG;
+  if (gst_pad_is_linked(src) || gst_pad_is_linked(sink)) return VFW_E_CANNOT_CONNECT;
+  const GstPadLinkReturn direct = gst_pad_link(src, sink);
+  if (direct == GST_PAD_LINK_OK) return S_OK;
+  if (direct != GST_PAD_LINK_NOFORMAT) return VFW_E_CANNOT_CONNECT;
+  // The formats differ: put a converter between the two pins.
+  struct Converter {
+    const char* factory;
+    const char* name;
+  };
+  for (const Converter& converter : {Converter{"videoconvert", "Color Space Converter"},
+                                     Converter{"audioconvert", "Audio Converter"}}) {
+    ElementPtr element = MakeElement(converter.factory);
+    if (!element) continue;
+    PadPtr convertIn(gst_element_get_static_pad(element.get(), "sink"));
+    PadPtr convertOut(gst_element_get_static_pad(element.get(), "src"));
+    if (!gst_bin_add(GST_BIN(staging_.get()), element.get())) continue;
+    if (gst_pad_link(src, convertIn.get()) == GST_PAD_LINK_OK) {
+      if (gst_pad_link(convertOut.get(), sink) == GST_PAD_LINK_OK) {
+        auto* filter = new ElementFilter(std::move(element));
+        FILTER_INFO unused;
+        filter->QueryFilterInfo(&unused);
+        filters_.push_back(ComPtr<IBaseFilter>::Attach(filter));
+        gst_object_set_name(GST_OBJECT(filter->Element()), nullptr);
+        return S_OK;
+      }
+      gst_pad_unlink(src, convertIn.get());
+    }
+    gst_bin_remove(GST_BIN(staging_.get()), element.get());
+  }
+  return VFW_E_CANNOT_CONNECT;
+}
+
+ElementPtr FilterGraph::BuildVideoBin(GrabberFilter* grabber) {
+  ElementPtr bin(GST_ELEMENT(gst_object_ref_sink(gst_bin_new("video-output"))));
+  ElementPtr convert = MakeElement("videoconvert", "video-convert");
+  ElementPtr format = MakeElement("capsfilter", "video-format");
+  CapsPtr caps(gst_caps_from_string("video/x-raw,format=BGR"));
+  g_object_set(format.get(), "caps", caps.get(), nullptr);
+  gst_bin_add_many(GST_BIN(bin.get()), convert.get(), format.get(), nullptr);
+  GstElement* last = format.get();
+  for (ElementFilter* filter :
+       {static_cast<ElementFilter*>(grabber), static_cast<ElementFilter*>(renderer_)}) {
+    if (!filter) continue;
+    GstElement* element = filter->Element();
+    if (GST_OBJECT_PARENT(element)) gst_bin_remove(GST_BIN(GST_OBJECT_PARENT(element)), element);
+    gst_bin_add(GST_BIN(bin.get()), element);
+    gst_element_link(last, element);
+    last = element;
+  }
+  gst_element_link(convert.get(), format.get());
+  PadPtr target(gst_element_get_static_pad(convert.get(), "sink"));
+  InstallFrameStamper(target.get());
+  gst_element_add_pad(bin.get(), gst_ghost_pad_new("sink", target.get()));
+  return bin;
+}
+
+HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
+  if (pipeline_) return VFW_E_WRONG_STATE;
+  const QFileInfo info(path);
+  if (!info.exists() || info.isDir()) return VFW_E_NOT_FOUND;
+
+  if (!renderer_) {
+    auto renderer = ComPtr<IBaseFilter>::Attach(new RendererFilter);
+    const HRESULT hr = AddFilter(renderer.Get(), QStringLiteral("Video Renderer"));
+    if (FAILED(hr)) return hr;
+  }
+  GrabberFilter* grabber = nullptr;
+  for (const ComPtr<IBaseFilter>& filter : filters_) {
+    if (auto* candidate = dynamic_cast<GrabberFilter*>(filter.Get());
+        candidate && candidate->AcceptsVideoPath()) {
+      grabber = candidate;
+      break;
+    }
+  }
+  rendererSink_ = renderer_->Element();
+
+  ElementPtr playbin = MakeElement("playbin", "playback");
+  if (!playbin) return E_FAIL;
+  CharPtr uri(gst_filename_to_uri(QFile::encodeName(info.absoluteFilePath()).constData(), nullptr));
+  if (!uri) return VFW_E_NOT_FOUND;
+  ElementPtr videoBin = BuildVideoBin(grabber);
+  ElementPtr audioSink = MakeAudioSink();
+  g_object_set(playbin.get(), "uri", uri.get(), "flags", kPlayFlags, "video-sink", videoBin.get(),
+               "audio-sink", audioSink.get(), "volume", VolumeToLinear(volume_), nullptr);
+  BusPtr bus(gst_element_get_bus(playbin.get()));
+  gst_bus_set_sync_handler(bus.get(), &FilterGraph::OnBusMessage, this, nullptr);
+  pipeline_ = std::move(playbin);
+
+  const GstStateChangeReturn change = gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+  const GstStateChangeReturn settled =
+      change == GST_STATE_CHANGE_FAILURE
+          ? change
+          : gst_element_get_state(pipeline_.get(), nullptr, nullptr, ToClockTime(kOpenTime));
+  stopped_ = true;
+
+  HRESULT result = S_OK;
+  {
+    std::lock_guard lock(busMutex_);
+    if (missingVideoDecoder_) {
+      result = VFW_E_NO_DECOMPRESSOR;
+    } else if (settled == GST_STATE_CHANGE_ASYNC) {
+      result = VFW_E_TIMEOUT;
+    } else if (settled == GST_STATE_CHANGE_FAILURE || error_) {
+      if (errorDomain_ == GST_STREAM_ERROR && errorCode_ == GST_STREAM_ERROR_TYPE_NOT_FOUND) {
+        result = VFW_E_UNKNOWN_FILE_TYPE;
+      } else if (errorDomain_ == GST_STREAM_ERROR &&
+                 errorCode_ == GST_STREAM_ERROR_CODEC_NOT_FOUND) {
+        result = VFW_E_NO_DECOMPRESSOR;
+      } else {
+        result = VFW_E_UNSUPPORTED_STREAM;
+      }
+    } else if (missingAudioDecoder_) {
+      result = VFW_S_PARTIAL_RENDER;
+    }
+  }
+  if (FAILED(result)) {
+    gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+    return result;
+  }
+  gint64 duration = -1;
+  if (gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &duration))
+    durationNs_ = duration;
+  return result;
+}
+
+GstBusSyncReply FilterGraph::OnBusMessage(GstBus*, GstMessage* message, gpointer data) {
+  auto* self = static_cast<FilterGraph*>(data);
+  switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ERROR: {
+      GError* raw = nullptr;
+      gst_message_parse_error(message, &raw, nullptr);
+      ErrorPtr error(raw);
+      std::lock_guard lock(self->busMutex_);
+      if (!self->error_ && error) {
+        self->error_ = true;
+        self->errorDomain_ = error->domain;
+        self->errorCode_ = error->code;
+      }
+      break;
+    }
+    case GST_MESSAGE_ELEMENT:
+      if (gst_is_missing_plugin_message(message)) {
+        const GstStructure* s = gst_message_get_structure(message);
+        GstCaps* caps = nullptr;
+        std::string_view type =
+            gst_structure_get_string(s, "type") ? gst_structure_get_string(s, "type") : "";
+        if (type == "decoder" && gst_structure_get(s, "detail", GST_TYPE_CAPS, &caps, nullptr) &&
+            caps) {
+          CapsPtr owned(caps);
+          const char* name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+          std::lock_guard lock(self->busMutex_);
+          if (g_str_has_prefix(name, "video/") || g_str_has_prefix(name, "image/")) {
+            self->missingVideoDecoder_ = true;
+          } else if (g_str_has_prefix(name, "audio/")) {
+            self->missingAudioDecoder_ = true;
+          }
+        }
+      }
+      break;
+    case GST_MESSAGE_STEP_DONE:
+      if (GST_MESSAGE_SRC(message) == GST_OBJECT(self->rendererSink_)) {
+        gboolean eos = FALSE;
+        gst_message_parse_step_done(message, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    &eos);
+        std::lock_guard lock(self->busMutex_);
+        ++self->stepsDone_;
+        self->stepHitEnd_ = eos;
+      }
+      break;
+    default:
+      break;
+  }
+  self->busChanged_.notify_all();
+  return GST_BUS_DROP;
+}
+
+HRESULT FilterGraph::ChangeState(GstState state, bool stopped) {
+  if (!pipeline_) return VFW_E_WRONG_STATE;
+  stopped_ = stopped;
+  const GstStateChangeReturn change = gst_element_set_state(pipeline_.get(), state);
+  if (change == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  return change == GST_STATE_CHANGE_ASYNC ? S_FALSE : S_OK;
+}
+
+HRESULT FilterGraph::GetState(LONG msTimeout, OAFilterState* state) {
+  if (!state) return E_POINTER;
+  if (!pipeline_) {
+    *state = State_Stopped;
+    return S_OK;
+  }
+  GstState current = GST_STATE_NULL;
+  GstState pending = GST_STATE_VOID_PENDING;
+  const GstClockTime wait =
+      msTimeout < 0 ? GST_CLOCK_TIME_NONE : static_cast<GstClockTime>(msTimeout) * GST_MSECOND;
+  const GstStateChangeReturn result =
+      gst_element_get_state(pipeline_.get(), &current, &pending, wait);
+  if (stopped_.load()) {
+    *state = State_Stopped;
+  } else {
+    *state = current == GST_STATE_PLAYING  ? State_Running
+             : current == GST_STATE_PAUSED ? State_Paused
+                                           : State_Stopped;
+  }
+  if (result == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  return result == GST_STATE_CHANGE_ASYNC ? VFW_S_STATE_INTERMEDIATE : S_OK;
+}
+
+HRESULT FilterGraph::get_Duration(double* seconds) {
+  if (!seconds) return E_POINTER;
+  if (!pipeline_) return VFW_E_WRONG_STATE;
+  gint64 duration = -1;
+  if (gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &duration) && duration >= 0)
+    durationNs_ = duration;
+  if (durationNs_ < 0) return E_FAIL;
+  *seconds = ToSeconds(durationNs_);
+  return S_OK;
+}
+
+HRESULT FilterGraph::get_CurrentPosition(double* seconds) {
+  if (!seconds) return E_POINTER;
+  if (!pipeline_) return VFW_E_WRONG_STATE;
+  if (!IsRunning() && renderer_) {
+    const RendererFilter::Shown shown = renderer_->ShownFrame();
+    if (shown.mediaStartNs >= 0) {
+      *seconds = ToSeconds(shown.mediaStartNs);
+      return S_OK;
+    }
+  }
+  gint64 position = -1;
+  if (!gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position) || position < 0)
+    return E_FAIL;
+  *seconds = ToSeconds(position);
+  return S_OK;
+}
+
+HRESULT FilterGraph::Seek(std::int64_t positionNs, double rate) {
+  const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+  if (!gst_element_seek(pipeline_.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                        positionNs, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
+    return E_FAIL;
+  }
+  Settle();
+  return S_OK;
+}
+
+HRESULT FilterGraph::put_CurrentPosition(double seconds) {
+  if (!pipeline_) return VFW_E_WRONG_STATE;
+  if (!std::isfinite(seconds)) return E_INVALIDARG;
+  auto target = static_cast<std::int64_t>(std::llround(std::max(seconds, 0.0) * GST_SECOND));
+  // A position past the last frame goes to the last frame, so the screen never
+  // ends up empty.
+  const std::int64_t frame = renderer_ ? renderer_->FrameDurationNs() : -1;
+  if (durationNs_ > 0 && frame > 0)
+    target = std::min(target, std::max<std::int64_t>(durationNs_ - frame, 0));
+  return Seek(target, rate_);
+}
+
+HRESULT FilterGraph::put_Rate(double rate) {
+  if (!(rate > 0.0) || !std::isfinite(rate)) return E_INVALIDARG;
+  rate_ = rate;
+  if (!pipeline_) return S_OK;
+  double position = 0.0;
+  if (FAILED(get_CurrentPosition(&position))) position = 0.0;
+  // Rate changes without a flushing seek are ignored by some demuxers (AVI).
+  return Seek(static_cast<std::int64_t>(std::llround(position * GST_SECOND)), rate_);
+}
+
+HRESULT FilterGraph::VideoDimension(LONG* out, bool width) {
+  if (!out) return E_POINTER;
+  int w = 0;
+  int h = 0;
+  if (!pipeline_ || !renderer_ || !renderer_->VideoSize(&w, &h)) return VFW_E_NOT_CONNECTED;
+  *out = width ? w : h;
+  return S_OK;
+}
+
+HRESULT FilterGraph::Step(ULONG frames, IUnknown* stepObject) {
+  if (stepObject) return E_INVALIDARG;
+  if (frames == 0) return E_INVALIDARG;
+  if (!HasVideo()) return VFW_E_NOT_CONNECTED;
+  if (GST_STATE_TARGET(pipeline_.get()) != GST_STATE_PAUSED) ChangeState(GST_STATE_PAUSED, false);
+  stopped_ = false;
+  Settle();
+  const RendererFilter::Shown before = renderer_->ShownFrame();
+  std::uint64_t stepsBefore = 0;
+  {
+    std::lock_guard lock(busMutex_);
+    stepsBefore = stepsDone_;
+    stepHitEnd_ = false;
+  }
+  if (!gst_element_send_event(rendererSink_,
+                              gst_event_new_step(GST_FORMAT_BUFFERS, frames, 1.0, TRUE, FALSE))) {
+    return E_FAIL;
+  }
+  const auto deadline = Clock::now() + kSettleTime;
+  {
+    std::unique_lock lock(busMutex_);
+    if (!busChanged_.wait_until(lock, deadline, [&] { return stepsDone_ > stepsBefore; }))
+      return VFW_E_TIMEOUT;
+    if (stepHitEnd_) return E_FAIL;
+  }
+  if (!renderer_->WaitShownAfter(before.serial, deadline)) return E_FAIL;
+  Settle();
+  const RendererFilter::Shown after = renderer_->ShownFrame();
+  return after.mediaStartNs > before.mediaStartNs ? S_OK : E_FAIL;
+}
+
+}  // namespace
+
+IGraphBuilder* NewFilterGraph() {
+  return new FilterGraph;
+}
+
+}  // namespace frivo::gst

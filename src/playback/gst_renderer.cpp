@@ -1,0 +1,222 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#include <gst/video/video.h>
+
+#include <QCoreApplication>
+#include <QThread>
+#include <cstring>
+
+#include "playback/gst_filters.h"
+
+namespace frivo::gst {
+
+// Lives on the UI thread and carries frames to the widget there. Queued calls
+// addressed to it are dropped when it is deleted, so a frame never reaches a
+// widget of another file.
+class FrameRelay : public QObject {
+ public:
+  QPointer<TVideoWidget> widget;  // UI thread only
+};
+
+struct RendererFilter::Core {
+  mutable std::mutex mutex;  // guards shown; written by the streaming thread
+  mutable std::condition_variable shownChanged;
+  Shown shown;
+  FrameRelay* relay = nullptr;  // deleted (later, on its thread) with the core
+
+  ~Core() {
+    if (relay) relay->deleteLater();
+  }
+
+  void Present(GstSample* sample) {
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstCaps* caps = gst_sample_get_caps(sample);
+    GstVideoInfo info;
+    if (!buffer || !caps || !gst_video_info_from_caps(&info, caps)) return;
+    GstVideoFrame frame;
+    if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) return;
+    const int width = GST_VIDEO_FRAME_WIDTH(&frame);
+    const int height = GST_VIDEO_FRAME_HEIGHT(&frame);
+    QImage image(width, height, QImage::Format_BGR888);
+    const auto* src = static_cast<const BYTE*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+    const int srcStride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+    const auto rowBytes = static_cast<size_t>(width) * 3;
+    for (int y = 0; y < height; ++y)
+      std::memcpy(image.scanLine(y), src + std::int64_t{y} * srcStride, rowBytes);
+    gst_video_frame_unmap(&frame);
+
+    std::int64_t media = -1;
+    if (const GstSegment* segment = gst_sample_get_segment(sample);
+        segment && segment->format == GST_FORMAT_TIME && GST_BUFFER_PTS_IS_VALID(buffer)) {
+      const SegmentTimes times{static_cast<std::int64_t>(segment->start),
+                               static_cast<std::int64_t>(segment->time), segment->applied_rate};
+      media = ToMediaTimeNs(times, static_cast<std::int64_t>(GST_BUFFER_PTS(buffer)));
+    }
+    {
+      std::lock_guard lock(mutex);
+      shown.image = image;
+      shown.mediaStartNs = media;
+      ++shown.serial;
+    }
+    shownChanged.notify_all();
+    FrameRelay* target = relay;
+    QMetaObject::invokeMethod(
+        target,
+        [target, image] {
+          if (target->widget) target->widget->ShowFrame(image);
+        },
+        Qt::QueuedConnection);
+  }
+
+  static GstFlowReturn OnPreroll(GstAppSink* sink, gpointer data) {
+    SamplePtr sample(gst_app_sink_pull_preroll(sink));
+    if (sample) (*static_cast<std::shared_ptr<Core>*>(data))->Present(sample.get());
+    return GST_FLOW_OK;
+  }
+  static GstFlowReturn OnSample(GstAppSink* sink, gpointer data) {
+    SamplePtr sample(gst_app_sink_pull_sample(sink));
+    if (sample) (*static_cast<std::shared_ptr<Core>*>(data))->Present(sample.get());
+    return GST_FLOW_OK;
+  }
+  static void Forget(gpointer data) { delete static_cast<std::shared_ptr<Core>*>(data); }
+
+  // Frames that start before the segment are the preroll of an accurate seek:
+  // the grabber has seen them, the screen must not show them.
+  static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer) {
+    FrameStamp stamp;
+    if (StampFrame(pad, GST_PAD_PROBE_INFO_BUFFER(info), &stamp) &&
+        stamp.startNs < stamp.segmentStartNs - kTimeToleranceNs) {
+      return GST_PAD_PROBE_DROP;
+    }
+    return GST_PAD_PROBE_OK;
+  }
+};
+
+RendererFilter::RendererFilter()
+    : ElementFilter(MakeElement("appsink", "VMR9")), core_(std::make_shared<Core>()) {
+  core_->relay = new FrameRelay;
+  GstElement* sink = Element();
+  CapsPtr caps(gst_caps_from_string("video/x-raw,format=BGR"));
+  g_object_set(sink, "caps", caps.get(), "sync", TRUE, "qos", FALSE, "enable-last-sample", TRUE,
+               "max-buffers", 1u, "drop", TRUE, "wait-on-eos", FALSE, "emit-signals", FALSE,
+               nullptr);
+  GstAppSinkCallbacks callbacks{};
+  callbacks.new_preroll = &Core::OnPreroll;
+  callbacks.new_sample = &Core::OnSample;
+  gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, new std::shared_ptr<Core>(core_),
+                             &Core::Forget);
+  PadPtr pad(gst_element_get_static_pad(sink, "sink"));
+  gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &Core::OnBuffer, nullptr, nullptr);
+}
+
+RendererFilter::~RendererFilter() {
+  // The widget belongs to the owner panel only while this renderer exists.
+  if (core_->relay && core_->relay->widget) delete core_->relay->widget.data();
+}
+
+RendererFilter::Shown RendererFilter::ShownFrame() const {
+  std::lock_guard lock(core_->mutex);
+  return core_->shown;
+}
+
+std::uint64_t RendererFilter::ShownSerial() const {
+  std::lock_guard lock(core_->mutex);
+  return core_->shown.serial;
+}
+
+bool RendererFilter::WaitShownAfter(std::uint64_t serial,
+                                    std::chrono::steady_clock::time_point deadline) const {
+  std::unique_lock lock(core_->mutex);
+  return core_->shownChanged.wait_until(lock, deadline,
+                                        [&] { return core_->shown.serial > serial; });
+}
+
+bool RendererFilter::VideoSize(int* width, int* height) const {
+  PadPtr pad(gst_element_get_static_pad(Element(), "sink"));
+  CapsPtr caps(gst_pad_get_current_caps(pad.get()));
+  if (!caps) return false;
+  const GstStructure* s = gst_caps_get_structure(caps.get(), 0);
+  int w = 0;
+  int h = 0;
+  if (!gst_structure_get_int(s, "width", &w) || !gst_structure_get_int(s, "height", &h))
+    return false;
+  *width = w;
+  *height = h;
+  return true;
+}
+
+std::int64_t RendererFilter::FrameDurationNs() const {
+  PadPtr pad(gst_element_get_static_pad(Element(), "sink"));
+  CapsPtr caps(gst_pad_get_current_caps(pad.get()));
+  if (!caps) return -1;
+  int num = 0;
+  int den = 0;
+  if (!gst_structure_get_fraction(gst_caps_get_structure(caps.get(), 0), "framerate", &num, &den) ||
+      num <= 0 || den <= 0) {
+    return -1;
+  }
+  return static_cast<std::int64_t>(gst_util_uint64_scale_int_round(GST_SECOND, den, num));
+}
+
+TVideoWidget* RendererFilter::Widget() const {
+  return core_->relay ? core_->relay->widget.data() : nullptr;
+}
+
+HRESULT RendererFilter::PutOwner(QWidget* owner) {
+  TVideoWidget* widget = Widget();
+  if (!owner) {
+    if (widget) widget->setParent(nullptr), widget->hide();
+    return S_OK;
+  }
+  if (!widget) {
+    widget = new TVideoWidget(owner);
+    widget->SetMessageDrain(drain_);
+    core_->relay->widget = widget;
+    const Shown shown = ShownFrame();
+    if (!shown.image.isNull()) widget->ShowFrame(shown.image);
+  } else if (widget->parentWidget() != owner) {
+    widget->setParent(owner);
+  }
+  widget->show();
+  return S_OK;
+}
+
+HRESULT RendererFilter::PutMessageDrain(QWidget* drain) {
+  drain_ = drain;
+  if (TVideoWidget* widget = Widget()) widget->SetMessageDrain(drain);
+  return S_OK;
+}
+
+HRESULT RendererFilter::SetWindowPosition(int left, int top, int width, int height) {
+  if (width < 0 || height < 0) return E_INVALIDARG;
+  TVideoWidget* widget = Widget();
+  if (!widget) return VFW_E_NOT_CONNECTED;
+  widget->setGeometry(left, top, width, height);
+  return S_OK;
+}
+
+HRESULT RendererFilter::GetCurrentImage(LONG* bufferSize, BYTE* image) const {
+  if (!bufferSize) return E_POINTER;
+  int width = 0;
+  int height = 0;
+  const Shown shown = ShownFrame();
+  if (!shown.image.isNull()) {
+    width = shown.image.width();
+    height = shown.image.height();
+  } else if (!VideoSize(&width, &height)) {
+    return VFW_E_NOT_CONNECTED;
+  }
+  const std::int64_t needed = PackedDibSize(width, height);
+  if (!image) {
+    *bufferSize = static_cast<LONG>(needed);
+    return S_OK;
+  }
+  if (shown.image.isNull()) return E_UNEXPECTED;
+  if (*bufferSize < needed) return E_OUTOFMEMORY;
+  const std::vector<BYTE> dib = PackDib(shown.image);
+  std::memcpy(image, dib.data(), dib.size());
+  *bufferSize = static_cast<LONG>(dib.size());
+  return S_OK;
+}
+
+}  // namespace frivo::gst

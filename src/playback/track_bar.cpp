@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#include "playback/track_bar.h"
+
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionSlider>
+
+namespace frivo {
+
+TMyTrackBar::TMyTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+  setTickPosition(QSlider::TicksBelow);
+  setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+  setMouseTracking(true);          // hover hints
+}
+
+QRect TMyTrackBar::ThumbRect() const {
+  QStyleOptionSlider option;
+  initStyleOption(&option);
+  return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+}
+
+QRect TMyTrackBar::ChannelRect() const {
+  QStyleOptionSlider option;
+  initStyleOption(&option);
+  return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+}
+
+double SeekBarFraction(int x, const QRect& thumb, const QRect& channel, bool* below, bool* above) {
+  const int half = (thumb.width() + 1) / 2;
+  const int low = channel.left() + half;
+  const int high = channel.left() + channel.width() - half;
+  *below = x < low;
+  *above = x > high;
+  const int usable = channel.width() - 2 * half;
+  if (*below || *above || usable <= 0) return *above ? 1.0 : 0.0;
+  return static_cast<double>(x - low) / usable;
+}
+
+int TMyTrackBar::ValueAt(int x) const {
+  bool below = false, above = false;
+  const double fraction = SeekBarFraction(x, ThumbRect(), ChannelRect(), &below, &above);
+  if (below) return minimum();
+  if (above) return maximum();
+  return static_cast<int>(fraction * (maximum() - minimum()));
+}
+
+double TMyTrackBar::SecondsAt(int x) const {
+  bool below = false, above = false;
+  const double fraction = SeekBarFraction(x, ThumbRect(), ChannelRect(), &below, &above);
+  if (below) return minimum() / 10.0;
+  if (above) return maximum() / 10.0;
+  return fraction * (maximum() - minimum()) / 10.0;
+}
+
+void TMyTrackBar::mousePressEvent(QMouseEvent* event) {
+  const bool left = event->button() == Qt::LeftButton;
+  thumbHold_ = left && ThumbRect().contains(event->position().toPoint());
+  touched_ = left;
+  Q_EMIT MouseDown(event);
+  QSlider::mousePressEvent(event);
+}
+
+void TMyTrackBar::mouseMoveEvent(QMouseEvent* event) {
+  QSlider::mouseMoveEvent(event);
+  Q_EMIT MouseMove(event);
+}
+
+void TMyTrackBar::mouseReleaseEvent(QMouseEvent* event) {
+  QSlider::mouseReleaseEvent(event);
+  Q_EMIT MouseUp(event);
+  thumbHold_ = false;
+  touched_ = false;
+}
+
+void TMyTrackBar::focusOutEvent(QFocusEvent* event) {
+  thumbHold_ = false;
+  touched_ = false;
+  QSlider::focusOutEvent(event);
+}
+
+}  // namespace frivo
