@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include "app/action_table.h"
+#include "capture/capture_state.h"
+#include "platform/dialogs.h"
+#include "playback/playback_graph.h"
+
+class QLabel;
+class QMenu;
+class QScrollArea;
+class QToolBar;
+class QToolButton;
+class QFrame;
+
+namespace frivo {
+
+class TMyParam;
+class TMyTrackBar;
+class T_MySampleGrabberCB;
+
+// The main window. It owns everything for the whole run: the playback graph, the
+// capture state, the thumbnail strip, the preview, the program list and the open
+// history. Handlers keep the names of the window's design and stay thin: the
+// graph work lives in TPlaybackGraph, the geometry in main_layout.h, the texts in
+// time_text.h and transport_math.h.
+//
+// The object name is "App_TOOLBmpCaptureEx"; every control and action carries its
+// design name as objectName, so findChild<QWidget*>("Panel_5") works.
+class TApp_TOOLBmpCaptureEx : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Runs the whole creation sequence, including opening and capturing from a
+  // file named on `param` (may be null: no command line).
+  explicit TApp_TOOLBmpCaptureEx(const TMyParam* param = nullptr, QWidget* parent = nullptr);
+  ~TApp_TOOLBmpCaptureEx() override;
+
+  // ---- Command handlers (sender: the invoking action or control, or null) --------
+  void actNop(QObject* sender);
+  void Action_FileOpenExecute(QObject* sender);
+  void Action_FileSaveAsExecute(QObject* sender);
+  void Action_FileSaveBmpExecute(QObject* sender);
+  void Action_FileCloseExecute(QObject* sender);
+  void Action_FileExitExecute(QObject* sender);
+  void Action_ProgramRunExecute(QObject* sender);
+  void Action_ProgramAddExecute(QObject* sender);
+  void Action_EditCopyExecute(QObject* sender);
+  void Action_CaptureExecute(QObject* sender);
+  void Action_CaptureBackExecute(QObject* sender);
+  void Action_CaptureSampleGrabberExecute(QObject* sender);
+  void Action_PlayPlayExecute(QObject* sender);
+  void Action_PlayPauseExecute(QObject* sender);
+  void Action_PlayStopExecute(QObject* sender);
+  void Action_PlayPlayPauseExecute(QObject* sender);
+  void Action_PlayReplayExecute(QObject* sender);
+  void Action_PlaySkipBackExecute(QObject* sender);
+  void Action_PlayFrameBackExecute(QObject* sender);
+  void Action_PlayRate_10Execute(QObject* sender);
+  void Action_PlayMuteExecute(QObject* sender);
+  void Action_ZoomUpExecute(QObject* sender);
+  void Action_ZoomDownExecute(QObject* sender);
+  void Action_Zoom100Execute(QObject* sender);
+  void Action_ZoomAlwaysFitExecute(QObject* sender);
+  void Action_ShowToolBarExecute(QObject* sender);
+  void Action_ShowStatusBarExecute(QObject* sender);
+  void Action_ShowHintPopupExecute(QObject* sender);
+  void Action_HelpVersionInfoExecute(QObject* sender);
+  void Action_FrameBackExecute(QObject* sender);
+  // The position timer's tick; also the handler of Action_ShowTimeVerbose.
+  void Timer_TimeTimer(QObject* sender);
+
+  // ---- Operations other parts of the program use --------------------------------
+  // Opens a file, replacing what was open; failures are told to the user.
+  void OpenMedia(const QString& path);
+  // Moves the position (clamped), keeping the running state.
+  void SeekTo(double seconds);
+  // Moves n frames from the frame on screen.
+  void StepFrames(int n);
+  [[nodiscard]] double TargetTime(int n) const;
+  [[nodiscard]] double ClampPosition(double seconds) const;
+  // Lays out the panes and places the video picture.
+  void FormResize();
+  // Sizes the thumbnail strip to the window; runs when a resize or move ends.
+  void RebuildThumbnailStrip();
+
+  // ---- Access for the components and for tests -----------------------------------
+  [[nodiscard]] QAction* Action(const char* name) const { return actions_[name]; }
+  [[nodiscard]] QMenu* Menu(const QString& name) const { return menus_.value(name); }
+  [[nodiscard]] TPlaybackGraph& Playback() { return graph_; }
+  [[nodiscard]] TCaptureState& Capture() { return capture_; }
+  [[nodiscard]] TMyTrackBar* TrackBar() const { return trackBar_; }
+  [[nodiscard]] QTimer& TimeTimer() { return timerTime_; }
+  [[nodiscard]] double CurrentPosition() const { return currentPosition_; }
+  [[nodiscard]] double LastSampleTime() const { return capture_.LastSampleTime.load(); }
+  [[nodiscard]] bool SeekBusy() const { return seekBusy_; }
+  [[nodiscard]] const QImage& PreviewBitmap() const { return previewBitmap_; }
+  // The name shown as the window caption and on message boxes.
+  [[nodiscard]] static QString DisplayName();
+
+  TFileDialog Dialog_Open;
+  TFileDialog Dialog_SaveAs;
+  TFileDialog Dialog_Program;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Creation, in the order it runs.
+  void BuildWidgets();
+  void BuildMenus();
+  void BuildToolBars();
+  void FormCreate(const TMyParam* param);
+  void FormDestroy();
+  // Key releases seen before any control; true when handled (always swallowed).
+  void FormKeyUp(int key, bool shift);
+  // The message box of every failure the user must know about.
+  void Message(const QString& text);
+  // Asks the UI thread to switch the position timer on (any thread).
+  void RequestTimeTimer();
+
+  // Media open steps that touch the window's controls.
+  void SetFrameBitmapsSize(int width, int height);
+  void DiscardCapturedFrames();
+  // The enabled state of the transport commands that need open media.
+  void SetMediaActionsEnabled(bool enabled);
+  // Capture collection on the position timer; shows a finished run.
+  void CollectCapturedFrames();
+  void ApplySeekBarHint(int x, bool dragging);
+
+  // Seek bar events.
+  void TrackBar1MouseDown(QMouseEvent* event);
+  void TrackBar1MouseMove(QMouseEvent* event);
+  void TrackBar1MouseUp(QMouseEvent* event);
+
+  TActionList actions_;
+  QHash<QString, QMenu*> menus_;
+  QToolBar* toolBarMain_ = nullptr;
+  QToolBar* toolBarControl_ = nullptr;
+
+  QWidget* central_ = nullptr;
+  QFrame* panelVideoBase_ = nullptr;
+  QWidget* panelVideo_ = nullptr;
+  QLabel* labelSize_ = nullptr;
+  QFrame* panelBitmapBase_ = nullptr;
+  QScrollArea* gridBitmap_ = nullptr;
+  QLabel* imageBitmap_ = nullptr;
+  QLabel* labelStretch_ = nullptr;
+  QFrame* panelFrame_ = nullptr;
+  QWidget* panelBottom_ = nullptr;
+  TMyTrackBar* trackBar_ = nullptr;
+  QWidget* panelControl_ = nullptr;
+  QLabel* labelTime_ = nullptr;
+  QLabel* labelDuration_ = nullptr;
+  QWidget* image0_ = nullptr;  // the marker sender of capture runs
+
+  QTimer timerTime_;
+  QTimer timerCapture_;
+  // Debounces spontaneous resizes: the strip is rebuilt when a resize ends.
+  QTimer resizeEnd_;
+
+  TPlaybackGraph graph_;
+  TCaptureState capture_;
+  double currentPosition_ = 0;  // UI thread
+  bool seekBusy_ = false;
+  bool showHints_ = true;
+  bool closing_ = false;
+  QImage previewBitmap_;
+  int frameCount_ = 5;
+};
+
+}  // namespace frivo
