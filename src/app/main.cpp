@@ -1,13 +1,28 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Frivo developers
 #include <QApplication>
-#include <cstdio>
+#include <QFont>
+#include <QStringList>
 
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "platform/library_search.h"
 #include "platform/platform.h"
 
 int main(int argc, char** argv) {
+  // Before anything loads plug-ins: nothing may come from the current folder.
+  frivo::HardenLibrarySearch();
   QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("frivo"));
   frivo::InstallPlatformHooks();
-  std::puts("frivo: the main window arrives with the main-window work");
-  return 0;
+  // The window's texts are Japanese; a Japanese Gothic face at 9 points.
+  QFont font(QStringList{QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                         QStringLiteral("Noto Sans CJK JP")},
+             9);
+  QApplication::setFont(font);
+
+  const frivo::TMyParam param(frivo::CommandLineFromArguments(QApplication::arguments()));
+  frivo::TApp_TOOLBmpCaptureEx window(&param);
+  window.show();
+  return QApplication::exec();
 }

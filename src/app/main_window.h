@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <memory>
 
 #include "app/action_table.h"
 #include "capture/capture_state.h"
@@ -25,6 +26,7 @@ namespace frivo {
 
 class TMyParam;
 class TMyTrackBar;
+class TThumbnailStrip;
 class T_MySampleGrabberCB;
 
 // The main window. It owns everything for the whole run: the playback graph, the
@@ -103,6 +105,8 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   [[nodiscard]] double LastSampleTime() const { return capture_.LastSampleTime.load(); }
   [[nodiscard]] bool SeekBusy() const { return seekBusy_; }
   [[nodiscard]] const QImage& PreviewBitmap() const { return previewBitmap_; }
+  [[nodiscard]] TThumbnailStrip* Strip() const { return strip_; }
+  [[nodiscard]] int FrameCount() const { return frameCount_; }
   // The name shown as the window caption and on message boxes.
   [[nodiscard]] static QString DisplayName();
 
@@ -129,15 +133,29 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   void Message(const QString& text);
   // Asks the UI thread to switch the position timer on (any thread).
   void RequestTimeTimer();
+  // The grabber callback's frame handler (streaming thread).
+  void BufferReceived(double sampleTime, const BYTE* buffer, LONG bufferLen);
+  // Lays the bands of the client area out: panes, strip, seek bar and controls.
+  void PlaceBands();
 
   // Media open steps that touch the window's controls.
+  void OpenMediaSteps(const QString& path);
+  [[nodiscard]] QString ReadFrameRate();
   void SetFrameBitmapsSize(int width, int height);
   void DiscardCapturedFrames();
-  // The enabled state of the transport commands that need open media.
-  void SetMediaActionsEnabled(bool enabled);
   // Capture collection on the position timer; shows a finished run.
   void CollectCapturedFrames();
-  void ApplySeekBarHint(int x, bool dragging);
+
+  // Steps that the capture, settings and history components fill in; see
+  // main_window_pending.cpp.
+  void LoadSettings();
+  void SaveSettings();
+  void AddToOpenHistory(const QString& path);
+  void CaptureFromCommandLine(double startSeconds);
+  void OnFrameCountChanged();
+  void OnFrameBitmapsSized(int width, int height);
+  void OnCapturedFramesDiscarded();
+  void OnFrameDelivered(double sampleTime, const BYTE* buffer, LONG bufferLen);
 
   // Seek bar events.
   void TrackBar1MouseDown(QMouseEvent* event);
@@ -157,13 +175,14 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   QScrollArea* gridBitmap_ = nullptr;
   QLabel* imageBitmap_ = nullptr;
   QLabel* labelStretch_ = nullptr;
-  QFrame* panelFrame_ = nullptr;
+  TThumbnailStrip* strip_ = nullptr;
   QWidget* panelBottom_ = nullptr;
   TMyTrackBar* trackBar_ = nullptr;
   QWidget* panelControl_ = nullptr;
   QLabel* labelTime_ = nullptr;
   QLabel* labelDuration_ = nullptr;
   QWidget* image0_ = nullptr;  // the marker sender of capture runs
+  QToolButton* playPauseButton_ = nullptr;
 
   QTimer timerTime_;
   QTimer timerCapture_;
@@ -172,12 +191,20 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
 
   TPlaybackGraph graph_;
   TCaptureState capture_;
+  std::unique_ptr<T_MySampleGrabberCB> grabberCallback_;
+  int muteImageIndex_ = 0;
+  bool settingsSkipped_ = false;
   double currentPosition_ = 0;  // UI thread
   bool seekBusy_ = false;
   bool showHints_ = true;
   bool closing_ = false;
+  bool destroyed_ = false;
   QImage previewBitmap_;
   int frameCount_ = 5;
 };
+
+// Whether a path names a file that can be opened: an existing file that is not a
+// folder, or for a pattern with "*" or "?" an existing folder with a match.
+[[nodiscard]] bool MediaPathExists(const QString& path);
 
 }  // namespace frivo

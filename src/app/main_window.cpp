@@ -1,0 +1,511 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+// The main window: its widgets, menus and toolbars, creation and destruction,
+// keys, layout and the view options. Media open and close live in
+// main_window_media.cpp, transport and the position display in
+// main_window_transport.cpp.
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/command_line.h"
+#include "app/main_layout.h"
+#include "capture/sample_grabber_cb.h"
+#include "capture/thumbnail_strip.h"
+#include "platform/desktop.h"
+#include "platform/platform.h"
+#include "playback/track_bar.h"
+
+namespace frivo {
+
+namespace {
+
+constexpr int kToolBarHeight = 25;
+constexpr int kStatusBarHeight = 19;
+constexpr int kBottomHeight = 51;
+constexpr int kTrackBarHeight = 28;
+constexpr int kControlHeight = 22;
+constexpr int kClientWidth = 504;
+constexpr int kClientHeight = 366;
+
+const char kSaveFilter[] =
+    "BMP (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+    "すべてのファイル (*.*)|*.*";
+
+// Icons of the toolbar actions from the style; the rest show their captions.
+struct TIconRow {
+  const char* action;
+  QStyle::StandardPixmap icon;
+};
+constexpr TIconRow kIcons[] = {
+    {"Action_FileOpen", QStyle::SP_DialogOpenButton},
+    {"Action_FileSaveAs", QStyle::SP_DialogSaveButton},
+    {"Action_EditCopy", QStyle::SP_FileDialogContentsView},
+    {"Action_Zoom100", QStyle::SP_FileDialogDetailedView},
+    {"Action_ZoomAlwaysFit", QStyle::SP_TitleBarMaxButton},
+    {"Action_Program", QStyle::SP_ComputerIcon},
+    {"Action_ProgramAdd", QStyle::SP_FileDialogNewFolder},
+    {"Action_ProgramForeground", QStyle::SP_TitleBarNormalButton},
+    {"Action_ShowToolBar", QStyle::SP_ToolBarHorizontalExtensionButton},
+    {"Action_ShowStatusBar", QStyle::SP_FileDialogListView},
+    {"Action_ShowHintPopup", QStyle::SP_MessageBoxInformation},
+    {"Action_PlayPlayPause", QStyle::SP_MediaPlay},
+    {"Action_PlaySkip1minBack", QStyle::SP_MediaSkipBackward},
+    {"Action_PlayFrameBack", QStyle::SP_MediaSeekBackward},
+    {"Action_PlayFrameNext", QStyle::SP_MediaSeekForward},
+    {"Action_PlaySkip1minNext", QStyle::SP_MediaSkipForward},
+    {"Action_PlayMute", QStyle::SP_MediaVolume},
+    {"Action_CaptureNow", QStyle::SP_DialogApplyButton},
+};
+
+QLabel* NewLabel(const char* name, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+}  // namespace
+
+// Both mute images, in the order of the image list: the design's image and the
+// one shown while muted.
+static const QStyle::StandardPixmap kMuteImages[] = {QStyle::SP_MediaVolume,
+                                                     QStyle::SP_MediaVolumeMuted};
+
+TApp_TOOLBmpCaptureEx::TApp_TOOLBmpCaptureEx(const TMyParam* param, QWidget* parent)
+    : QMainWindow(parent) {
+  setObjectName(QStringLiteral("App_TOOLBmpCaptureEx"));
+  actions_ = CreateActions(this);
+  BuildWidgets();
+  BuildMenus();
+  BuildToolBars();
+
+  timerTime_.setObjectName(QStringLiteral("Timer_Time"));
+  timerTime_.setInterval(60);
+  connect(&timerTime_, &QTimer::timeout, this, [this] { Timer_TimeTimer(&timerTime_); });
+  timerCapture_.setObjectName(QStringLiteral("Timer_Capture"));
+  timerCapture_.setInterval(30);
+  resizeEnd_.setSingleShot(true);
+  resizeEnd_.setInterval(150);
+  connect(&resizeEnd_, &QTimer::timeout, this, &TApp_TOOLBmpCaptureEx::RebuildThumbnailStrip);
+
+  // Key releases and hint pop-ups are seen before any control gets them.
+  qApp->installEventFilter(this);
+  FormCreate(param);
+}
+
+TApp_TOOLBmpCaptureEx::~TApp_TOOLBmpCaptureEx() {
+  qApp->removeEventFilter(this);
+  FormDestroy();
+}
+
+QString TApp_TOOLBmpCaptureEx::DisplayName() {
+  // The product name of the program's own version record.
+  return QStringLiteral("Frivo");
+}
+
+void TApp_TOOLBmpCaptureEx::BuildWidgets() {
+  central_ = new QWidget(this);
+  central_->setObjectName(QStringLiteral("Panel_Client"));
+  setCentralWidget(central_);
+  central_->installEventFilter(this);
+
+  panelVideoBase_ = new QFrame(central_);
+  panelVideoBase_->setObjectName(QStringLiteral("Panel_VideoBase"));
+  panelVideo_ = new QWidget(panelVideoBase_);
+  panelVideo_->setObjectName(QStringLiteral("Panel_Video"));
+  panelVideo_->setAutoFillBackground(true);
+  panelVideo_->setStatusTip(QStringLiteral("ダブルクリックで現在のフレームをキャプチャ"));
+  panelVideo_->setToolTip(panelVideo_->statusTip());
+  panelVideo_->setContextMenuPolicy(Qt::PreventContextMenu);
+  panelVideo_->installEventFilter(this);
+  labelSize_ = NewLabel("Label_Size", panelVideoBase_);
+  labelSize_->setAlignment(Qt::AlignCenter);
+
+  panelBitmapBase_ = new QFrame(central_);
+  panelBitmapBase_->setObjectName(QStringLiteral("Panel_BitmapBase"));
+  gridBitmap_ = new QScrollArea(panelBitmapBase_);
+  gridBitmap_->setObjectName(QStringLiteral("Grid_Bitmap"));
+  gridBitmap_->setAlignment(Qt::AlignCenter);
+  imageBitmap_ = NewLabel("Image_Bitmap", nullptr);
+  imageBitmap_->setScaledContents(true);
+  gridBitmap_->setWidget(imageBitmap_);
+  gridBitmap_->setWidgetResizable(true);
+  labelStretch_ = NewLabel("Label_Stretch", panelBitmapBase_);
+  labelStretch_->setAlignment(Qt::AlignCenter);
+
+  strip_ =
+      new TThumbnailStrip(Action("Action_CaptureBack"), Action("Action_CaptureNext"), central_);
+  connect(strip_, &TThumbnailStrip::ImageDoubleClicked, this,
+          [this](QLabel* image) { Action_CaptureBackExecute(image); });
+
+  panelBottom_ = new QWidget(central_);
+  panelBottom_->setObjectName(QStringLiteral("Panel_Bottom"));
+  trackBar_ = new TMyTrackBar(panelBottom_);
+  trackBar_->setObjectName(QStringLiteral("TrackBar1"));
+  connect(trackBar_, &TMyTrackBar::MouseDown, this, &TApp_TOOLBmpCaptureEx::TrackBar1MouseDown);
+  connect(trackBar_, &TMyTrackBar::MouseMove, this, &TApp_TOOLBmpCaptureEx::TrackBar1MouseMove);
+  connect(trackBar_, &TMyTrackBar::MouseUp, this, &TApp_TOOLBmpCaptureEx::TrackBar1MouseUp);
+  panelControl_ = new QWidget(panelBottom_);
+  panelControl_->setObjectName(QStringLiteral("Panel_Control"));
+  labelTime_ = NewLabel("Label_Time", panelControl_);
+  labelTime_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  labelDuration_ = NewLabel("Label_Duration", panelControl_);
+  labelDuration_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+  statusBar()->setObjectName(QStringLiteral("StatusBar_Hint"));
+  statusBar()->setFixedHeight(kStatusBarHeight);
+  statusBar()->setSizeGripEnabled(false);
+}
+
+void TApp_TOOLBmpCaptureEx::BuildMenus() {
+  for (const TMenuSpec& spec : PopupMenuSpecs()) {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QString::fromLatin1(spec.name));
+    menus_.insert(menu->objectName(), menu);
+  }
+  // Fills `menu` from the tokens; nested submenus come and go with "[" and "]".
+  auto fill = [this](QMenu* root, std::span<const char* const> items) {
+    std::vector<QMenu*> stack{root};
+    for (const char* token : items) {
+      const QString text = QString::fromUtf8(token);
+      QMenu* current = stack.back();
+      if (text == QLatin1String("-")) {
+        current->addSeparator();
+      } else if (text == QLatin1String("]")) {
+        stack.pop_back();
+      } else if (text.startsWith(QLatin1Char('['))) {
+        const QStringList parts = text.mid(1).split(QLatin1Char('|'));
+        QAction* action = actions_.byName.value(parts.at(0));
+        QMenu* sub = nullptr;
+        // A submenu that shows one of the pop-ups is that pop-up itself.
+        if (parts.at(1) == QLatin1String("MenuItem_ProgramDel")) sub = Menu("Menu_ProgramDel");
+        if (!sub) {
+          sub = new QMenu(action ? action->text() : parts.at(0), current);
+          sub->setObjectName(parts.at(1));
+          menus_.insert(parts.at(1), sub);
+        }
+        if (action) {
+          sub->setTitle(action->text());
+          sub->menuAction()->setStatusTip(action->statusTip());
+          sub->menuAction()->setObjectName(QStringLiteral("MenuItem_") + action->objectName());
+          // The submenu follows the enabled state of the action that shows it.
+          connect(action, &QAction::enabledChanged, sub->menuAction(), &QAction::setEnabled);
+        } else {
+          sub->setTitle(parts.at(0));
+        }
+        current->addMenu(sub);
+        stack.push_back(sub);
+      } else if (QAction* action = actions_.byName.value(text)) {
+        current->addAction(action);
+      }
+    }
+  };
+  for (const TMenuSpec& spec : MainMenuSpecs()) {
+    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(spec.caption));
+    menu->setObjectName(QString::fromLatin1(spec.name));
+    menus_.insert(menu->objectName(), menu);
+    fill(menu, spec.items);
+  }
+  for (const TMenuSpec& spec : PopupMenuSpecs())
+    fill(Menu(QString::fromLatin1(spec.name)), spec.items);
+  // The default rate is shown in bold.
+  QFont bold = Action("Action_PlayRate_10")->font();
+  bold.setBold(true);
+  Action("Action_PlayRate_10")->setFont(bold);
+}
+
+void TApp_TOOLBmpCaptureEx::BuildToolBars() {
+  for (const TIconRow& row : kIcons) {
+    if (QAction* action = Action(row.action)) action->setIcon(style()->standardIcon(row.icon));
+  }
+  for (const TToolBarSpec& spec : ToolBarSpecs()) {
+    const bool main = QLatin1String(spec.name) == QLatin1String("ToolBar_Main");
+    auto* bar = new QToolBar(main ? static_cast<QWidget*>(this) : panelControl_);
+    bar->setObjectName(QString::fromLatin1(spec.name));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(16, 16));
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    for (const char* token : spec.items) {
+      const QString text = QString::fromUtf8(token);
+      if (text == QLatin1String("-")) {
+        bar->addSeparator();
+        continue;
+      }
+      const bool instant = text.contains(QLatin1String(">>"));
+      const QStringList parts = text.split(instant ? QStringLiteral(">>") : QStringLiteral(">"));
+      QAction* action = actions_.byName.value(parts.at(0));
+      if (!action) continue;
+      if (parts.size() == 1) {
+        bar->addAction(action);
+        continue;
+      }
+      auto* button = new QToolButton(bar);
+      button->setObjectName(QStringLiteral("ToolButton_") + action->objectName().mid(7));
+      button->setDefaultAction(action);
+      button->setMenu(Menu(parts.at(1)));
+      button->setPopupMode(instant ? QToolButton::InstantPopup : QToolButton::MenuButtonPopup);
+      button->setAutoRaise(true);
+      bar->addWidget(button);
+      if (action->objectName() == QLatin1String("Action_PlayPlayPause")) playPauseButton_ = button;
+    }
+    if (main) {
+      bar->setFixedHeight(kToolBarHeight);
+      addToolBar(Qt::TopToolBarArea, bar);
+      toolBarMain_ = bar;
+    } else {
+      bar->setFixedHeight(kControlHeight);
+      toolBarControl_ = bar;
+    }
+  }
+}
+
+void TApp_TOOLBmpCaptureEx::FormCreate(const TMyParam* param) {
+  setWindowTitle(DisplayName());
+  // No window can be narrower than five thumbnails and the two capture buttons.
+  setMinimumWidth(kMinThumbnails * kThumbnailWidth + 2 * kCaptureButtonWidth);
+  resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+  toolBarControl_->adjustSize();
+
+  Dialog_Open.initialDir = VideoFolder();
+  Dialog_SaveAs.initialDir = PicturesFolder();
+  Dialog_Program.initialDir = ProgramFilesFolder();
+  Dialog_SaveAs.filter = QString::fromUtf8(kSaveFilter);
+  Action("Action_FileSavePng")->setVisible(false);
+  Action("Action_FileSaveTiff")->setVisible(false);
+
+  grabberCallback_ =
+      std::make_unique<T_MySampleGrabberCB>([this](double time, const BYTE* buffer, LONG length) {
+        BufferReceived(time, buffer, length);
+      });
+
+  trackBar_->setTickInterval(300);
+  QPalette white = panelVideo_->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  panelVideo_->setPalette(white);
+  muteImageIndex_ = 0;
+
+  const ModifierState keys = QueryModifiers();
+  settingsSkipped_ = keys.shift && keys.ctrl;
+  if (settingsSkipped_) {
+    Action("Action_ProgramDel")->setEnabled(false);
+  } else {
+    LoadSettings();
+  }
+  RebuildThumbnailStrip();
+  Action_FileCloseExecute(nullptr);
+
+  if (param && param->Count() > 1) {
+    const StartRequest request = ReadStartRequest(*param);
+    if (!request.file.isEmpty()) {
+      OpenMedia(request.file);
+      if (graph_.IsOpen()) CaptureFromCommandLine(request.startSeconds);
+    }
+  }
+}
+
+void TApp_TOOLBmpCaptureEx::closeEvent(QCloseEvent* event) {
+  // Closing is never refused; the settings are written when the window goes.
+  Action_FileCloseExecute(nullptr);
+  event->accept();
+}
+
+void TApp_TOOLBmpCaptureEx::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  closing_ = true;
+  const ModifierState keys = QueryModifiers();
+  if (!(keys.shift && keys.ctrl)) SaveSettings();
+  Action_FileCloseExecute(nullptr);
+  graph_.StillImage.clear();
+  grabberCallback_.reset();
+}
+
+void TApp_TOOLBmpCaptureEx::Action_FileExitExecute(QObject*) {
+  close();
+}
+
+void TApp_TOOLBmpCaptureEx::actNop(QObject*) {}
+
+void TApp_TOOLBmpCaptureEx::Message(const QString& text) {
+  ShowMessage(this, DisplayName(), text);
+}
+
+bool TApp_TOOLBmpCaptureEx::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == central_ && event->type() == QEvent::Resize) {
+    // The toolbar and the status bar come and go without the window changing size.
+    FormResize();
+    return false;
+  }
+  switch (event->type()) {
+    case QEvent::KeyRelease: {
+      auto* widget = qobject_cast<QWidget*>(watched);
+      if (!widget || widget->window() != this) break;
+      auto* key = static_cast<QKeyEvent*>(event);
+      // One release per press, as the window has always seen them.
+      if (!key->isAutoRepeat()) FormKeyUp(key->key(), key->modifiers() & Qt::ShiftModifier);
+      return true;
+    }
+    case QEvent::ToolTip:
+      // Hint pop-ups only when the option is on; the status bar shows hints anyway.
+      if (!showHints_) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) return true;
+      }
+      break;
+    case QEvent::MouseButtonDblClick:
+      if (watched == panelVideo_) {
+        Action_CaptureBackExecute(panelVideo_);
+        return true;
+      }
+      break;
+    case QEvent::MouseButtonRelease:
+      if (watched == panelVideo_ && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        Menu(QStringLiteral("Popupmenu_Video"))
+            ->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TApp_TOOLBmpCaptureEx::FormKeyUp(int key, bool shift) {
+  switch (key) {
+    case Qt::Key_Space:
+      if (shift)
+        Action_PlayReplayExecute(nullptr);
+      else
+        Action_PlayPlayPauseExecute(nullptr);
+      break;
+    case Qt::Key_PageUp:
+      Action_PlaySkipBackExecute(Action("Action_PlaySkipBack"));
+      break;
+    case Qt::Key_PageDown:
+      Action_PlaySkipBackExecute(Action("Action_PlaySkipNext"));
+      break;
+    case Qt::Key_End:
+      Action_PlaySkipBackExecute(Action("Action_PlayEnd"));
+      break;
+    case Qt::Key_Home:
+      Action_PlaySkipBackExecute(Action("Action_PlayHome"));
+      break;
+    case Qt::Key_Left:
+      Action_FrameBackExecute(Action("Action_FrameBack"));
+      break;
+    case Qt::Key_Right:
+      Action_FrameBackExecute(Action("Action_FrameNext"));
+      break;
+    default:
+      break;
+  }
+}
+
+void TApp_TOOLBmpCaptureEx::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FormResize();
+  // The strip is rebuilt when an interactive resize ends, not while it runs, and
+  // not for sizes the program sets itself.
+  if (event->spontaneous()) resizeEnd_.start();
+}
+
+void TApp_TOOLBmpCaptureEx::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) resizeEnd_.start();
+}
+
+void TApp_TOOLBmpCaptureEx::PlaceBands() {
+  const int width = central_->width();
+  const int height = central_->height();
+  panelBottom_->setGeometry(0, height - kBottomHeight, width, kBottomHeight);
+  strip_->setGeometry(0, height - kBottomHeight - kStripHeight, width, kStripHeight);
+  trackBar_->setGeometry(0, 0, width, kTrackBarHeight);
+  panelControl_->setGeometry(0, kTrackBarHeight + 1, width, kControlHeight);
+  toolBarControl_->move(0, 0);
+  const int durationWidth =
+      labelDuration_->fontMetrics().horizontalAdvance(QStringLiteral("/0:00:00.000")) + 8;
+  const int timeLeft = toolBarControl_->width() + 4;
+  labelDuration_->setGeometry(width - durationWidth, 0, durationWidth, kControlHeight);
+  labelTime_->setGeometry(timeLeft, 0, std::max(0, width - durationWidth - timeLeft),
+                          kControlHeight);
+}
+
+void TApp_TOOLBmpCaptureEx::FormResize() {
+  if (closing_ || !central_) return;
+  PlaceBands();
+  // The central widget already excludes the toolbar and the status bar, so the
+  // panes are laid out as if both were hidden; the result is the same geometry.
+  TLayoutBands bands;
+  bands.toolBarVisible = false;
+  bands.statusBarVisible = false;
+  bands.frameHeight = kStripHeight;
+  bands.bottomHeight = kBottomHeight;
+  const TPaneLayout panes = ComputePaneLayout(central_->size(), bands);
+  panelVideoBase_->setGeometry(panes.videoPane);
+  panelBitmapBase_->setGeometry(panes.previewPane);
+  const int paneWidth = panes.videoPane.width();
+  const int paneHeight = panes.videoPane.height();
+  panelVideo_->setGeometry(0, 0, paneWidth, std::max(0, paneHeight - 17));
+  labelSize_->setGeometry(0, std::max(0, paneHeight - 12), paneWidth, 12);
+  gridBitmap_->setGeometry(0, 0, paneWidth, std::max(0, paneHeight - 16));
+  labelStretch_->setGeometry(0, std::max(0, paneHeight - 12), paneWidth, 12);
+
+  if (graph_.HasGraph() && previewBitmap_.width() >= 1 && previewBitmap_.height() >= 1) {
+    const QRect video = FitVideoRect(previewBitmap_.size(), panelVideo_->size());
+    graph_.SetVideoPosition(video.left(), video.top(), video.width(), video.height());
+  }
+}
+
+void TApp_TOOLBmpCaptureEx::RebuildThumbnailStrip() {
+  const int count = ThumbnailCapacity(central_->width());
+  strip_->SetCount(count);
+  frameCount_ = strip_->Count();
+  // The capture commands say how many frames a set holds.
+  const QString n = QString::number(frameCount_);
+  const QString n2 = QString::number(frameCount_ * 2);
+  QAction* back = Action("Action_CaptureBack");
+  back->setText(QStringLiteral("前の%1フレームをキャプチャ(&B)").arg(n));
+  back->setStatusTip(QStringLiteral("取得フレームの%1フレーム前からキャプチャ "
+                                    "([Shift]キー併用で%2フレーム前から%1フレームをキャプチャ)")
+                         .arg(n, n2));
+  back->setToolTip(back->statusTip());
+  QAction* next = Action("Action_CaptureNext");
+  next->setText(QStringLiteral("次の%1フレームをキャプチャ(&N)").arg(n));
+  next->setStatusTip(
+      QStringLiteral(
+          "取得フレームの次の%1フレームをキャプチャ ([Shift]キー併用で%2フレーム後からキャプチャ)")
+          .arg(n, n2));
+  next->setToolTip(next->statusTip());
+  OnFrameCountChanged();
+}
+
+void TApp_TOOLBmpCaptureEx::Action_ShowToolBarExecute(QObject*) {
+  toolBarMain_->setVisible(Action("Action_ShowToolBar")->isChecked());
+  FormResize();
+}
+
+void TApp_TOOLBmpCaptureEx::Action_ShowStatusBarExecute(QObject*) {
+  statusBar()->setVisible(Action("Action_ShowStatusBar")->isChecked());
+  FormResize();
+}
+
+void TApp_TOOLBmpCaptureEx::Action_ShowHintPopupExecute(QObject*) {
+  showHints_ = Action("Action_ShowHintPopup")->isChecked();
+}
+
+}  // namespace frivo

@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+// Opening and closing media, the open command and the re-open that switches the
+// sample grabber on or off.
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QScrollArea>
+
+#include "app/main_window.h"
+#include "capture/sample_grabber_cb.h"
+#include "capture/thumbnail_strip.h"
+#include "platform/desktop.h"
+#include "playback/media_type.h"
+#include "playback/time_text.h"
+#include "playback/track_bar.h"
+#include "playback/transport_math.h"
+
+namespace frivo {
+
+namespace {
+
+const char kOpenFilter[] =
+    "ビデオ (*.avi;*.divx;*.flv;*.fll;*.mkv;*.mov;*.mp4;*.mpeg;*.mpg;*.wmv)|"
+    "*.avi;*.divx;*.flv;*.fll;*.mkv;*.mov;*.mp4;*.mpeg;*.mpg;*.wmv|すべて (*.*)|*.*";
+
+// Commands that need open media, enabled by a successful open in this order and
+// disabled together by the close.
+constexpr const char* kMediaCommands[] = {
+    "Action_PlayReplay",       "Action_PlayHome",      "Action_PlayEnd",
+    "Action_PlaySkipBack",     "Action_PlaySkipNext",  "Action_PlaySkip1minBack",
+    "Action_PlaySkip1minNext", "Action_PlayFrameBack", "Action_PlayFrameNext",
+    "Action_CaptureNow",       "Action_Zoom100",       "Action_ZoomUp",
+    "Action_ZoomDown"};
+constexpr const char* kSaveCommands[] = {
+    "Action_FileSaveAs",   "Action_FileSaveFormat", "Action_FileSaveBmp", "Action_FileSaveGif",
+    "Action_FileSaveJpeg", "Action_FileSavePng",    "Action_FileSaveTiff"};
+
+}  // namespace
+
+bool MediaPathExists(const QString& path) {
+  if (path.isEmpty()) return false;
+  if (!path.contains(QLatin1Char('*')) && !path.contains(QLatin1Char('?'))) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+  }
+  // A pattern must name an existing folder with at least one matching file.
+  const QFileInfo info(path);
+  const QDir folder = info.dir();
+  if (!folder.exists()) return false;
+  return !folder.entryList({info.fileName()}, QDir::Files | QDir::Hidden | QDir::System).isEmpty();
+}
+
+void TApp_TOOLBmpCaptureEx::OpenMedia(const QString& pathIn) {
+  const QString path = pathIn;  // the close below clears MediaPath
+  Action_FileCloseExecute(nullptr);
+  graph_.MediaPath = path;
+  OpenMediaSteps(path);
+  graph_.RestorePending = false;
+  graph_.RestorePosition = 0;
+  graph_.RestorePlaying = false;
+}
+
+void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
+  if (!MediaPathExists(path)) {
+    Message(path + QStringLiteral("\rファイルが存在しません"));
+    return;
+  }
+  graph_.CreateWithRenderer();
+  graph_.InsertDecoder();
+  const bool wantGrabber = Action("Action_CaptureSampleGrabber")->isChecked();
+  if (wantGrabber) graph_.AddSampleGrabber();
+  setWindowTitle(QFileInfo(path).fileName());
+  if (FAILED(graph_.RenderFile(path))) {
+    Message(path + QStringLiteral("\rは開けません"));
+    return;
+  }
+  int width = 0, height = 0;
+  graph_.VideoSize(&width, &height);
+  if (width < 1 || height < 1) {
+    Message(QStringLiteral("メディアにビデオ映像がありません"));
+    labelSize_->clear();
+    return;
+  }
+
+  Action("Action_FileClose")->setEnabled(true);
+  Action("Action_PlayPlay")->setEnabled(true);
+  for (const char* name : kMediaCommands) Action(name)->setEnabled(true);
+
+  SetFrameBitmapsSize(width, height);
+  const QString rateText = ReadFrameRate();
+  labelSize_->setText(VideoSizeText(width, height, rateText, graph_.FrameTime));
+  timerTime_.setInterval(PositionTimerInterval(graph_.FrameTime));
+
+  graph_.UseSampleGrabber = false;
+  if (wantGrabber) {
+    graph_.UseSampleGrabber = graph_.GrabberConnected();
+    if (!graph_.UseSampleGrabber) {
+      QString text = QStringLiteral(
+          "静止画キャプチャの設定がうまくいきませんでした\rキャプチャの間隔が飛び飛びになるかも知れ"
+          "ません");
+      if (graph_.DecoderInserted)
+        text += QStringLiteral(
+            "\rffdshowのビデオでコーダの設定で「オーバーレイ」の「出力」の「RGB24」にチェックを入れ"
+            "ることで改善されるかも知れません");
+      Message(text);
+    }
+  }
+  if (graph_.UseSampleGrabber) {
+    graph_.StillImageSize = static_cast<long>(height * Rgb24Stride(width));
+    graph_.StillImage.assign(static_cast<std::size_t>(graph_.StillImageSize), 0);
+    (void)graph_.Grabber->SetCallback(grabberCallback_.get(), 1);
+    graph_.SetBufferSamples(true);
+  } else {
+    graph_.StillImageSize = graph_.CurrentImageSize();
+    if (graph_.StillImageSize > 0)
+      graph_.StillImage.assign(static_cast<std::size_t>(graph_.StillImageSize), 0);
+  }
+
+  graph_.AttachVideoWindow(panelVideo_);
+  FormResize();
+  Action_PlayMuteExecute(nullptr);
+  graph_.TakePosition();
+  trackBar_->setMaximum(static_cast<int>(graph_.Duration * 10));
+  labelDuration_->setText(QStringLiteral("/") + FormatTime(3, graph_.Duration));
+  Action_PlayRate_10Execute(nullptr);
+  AddToOpenHistory(path);
+
+  if (graph_.RestorePending) {
+    SeekTo(graph_.RestorePosition);
+    Timer_TimeTimer(nullptr);
+    if (graph_.RestorePlaying)
+      Action_PlayPlayExecute(nullptr);
+    else
+      graph_.StopWhenReady();
+  } else {
+    Action_PlayReplayExecute(nullptr);
+  }
+  trackBar_->setEnabled(true);
+}
+
+QString TApp_TOOLBmpCaptureEx::ReadFrameRate() {
+  graph_.FrameTime = 0;
+  if (previewBitmap_.width() <= 0 || previewBitmap_.height() <= 0) return QStringLiteral("-");
+  const TFrameRate rate = FrameRateFromAverageTime(graph_.RendererAverageTimePerFrame());
+  graph_.FrameTime = rate.frameTime;
+  return rate.text;
+}
+
+void TApp_TOOLBmpCaptureEx::SetFrameBitmapsSize(int width, int height) {
+  // A bitmap that already has the size keeps its picture: the re-open that
+  // switches the grabber keeps the frame on show.
+  if (previewBitmap_.size() != QSize(width, height)) {
+    previewBitmap_ = QImage(width, height, QImage::Format_RGB888);
+    previewBitmap_.fill(Qt::black);
+  }
+  OnFrameBitmapsSized(width, height);
+}
+
+void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
+  setWindowTitle(DisplayName());
+  // No frame may reach the callback while the graph is torn down.
+  if (graph_.Grabber) (void)graph_.Grabber->SetCallback(nullptr, 1);
+
+  timerTime_.stop();
+  trackBar_->setEnabled(false);
+  trackBar_->setValue(0);
+  labelTime_->clear();
+  labelDuration_->clear();
+  graph_.MediaPath.clear();
+
+  Action("Action_FileClose")->setEnabled(false);
+  for (const char* name : kSaveCommands) Action(name)->setEnabled(false);
+  for (const char* name : kMediaCommands) Action(name)->setEnabled(false);
+  Action("Action_EditCopy")->setEnabled(false);
+  Action("Action_CaptureBack")->setEnabled(false);
+  Action("Action_CaptureNext")->setEnabled(false);
+
+  graph_.UseSampleGrabber = false;
+  graph_.DecoderInserted = false;
+  capture_.PausedByUser = false;
+  capture_.CapturePending = false;
+  capture_.CaptureStartTime = 0;
+  capture_.CaptureIndex.store(-1, std::memory_order_release);
+
+  if (!graph_.RestorePending) DiscardCapturedFrames();
+  graph_.Release();
+}
+
+void TApp_TOOLBmpCaptureEx::DiscardCapturedFrames() {
+  previewBitmap_ = QImage();
+  imageBitmap_->clear();
+  strip_->ClearAll();
+  OnCapturedFramesDiscarded();
+  strip_->hide();
+  strip_->show();
+  strip_->setEnabled(false);
+  labelSize_->clear();
+  gridBitmap_->setWidgetResizable(true);
+}
+
+void TApp_TOOLBmpCaptureEx::Action_FileOpenExecute(QObject*) {
+  if (IsShiftDown()) {
+    Dialog_Open.initialDir = VideoFolder();
+    Dialog_Open.fileName.clear();
+  }
+  Dialog_Open.title = QStringLiteral("ファイルを開く");
+  Dialog_Open.filter = QString::fromUtf8(kOpenFilter);
+  if (!ExecuteOpenDialog(this, Dialog_Open)) return;
+  Dialog_Open.initialDir = WithTrailingSlash(QFileInfo(Dialog_Open.fileName).absolutePath());
+  OpenMedia(Dialog_Open.fileName);
+}
+
+void TApp_TOOLBmpCaptureEx::Action_CaptureSampleGrabberExecute(QObject*) {
+  if (!Action("Action_FileClose")->isEnabled()) return;
+  graph_.RestorePending = true;
+  graph_.RestorePosition = graph_.CurrentPositionOrZero();
+  graph_.RestorePlaying = graph_.IsRunning(100);
+  const bool nextEnabled = Action("Action_CaptureNext")->isEnabled();
+  OpenMedia(graph_.MediaPath);
+  Action("Action_CaptureBack")->setEnabled(nextEnabled);
+  Action("Action_CaptureNext")->setEnabled(Action("Action_CaptureBack")->isEnabled());
+}
+
+}  // namespace frivo

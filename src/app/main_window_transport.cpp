@@ -1,0 +1,271 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+// Transport commands, the seek primitive, the position timer and the seek bar.
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QToolTip>
+
+#include "app/main_window.h"
+#include "platform/desktop.h"
+#include "playback/time_text.h"
+#include "playback/track_bar.h"
+#include "playback/transport_math.h"
+
+namespace frivo {
+
+namespace {
+
+// Both mute images in image-list order: the design's one and the muted one.
+constexpr QStyle::StandardPixmap kMuteImages[] = {QStyle::SP_MediaVolume,
+                                                  QStyle::SP_MediaVolumeMuted};
+
+// Marks a skip or frame step as running; commands that arrive while the window
+// processes its pending events at the end find it set and are dropped.
+class TSeekBusyScope {
+ public:
+  explicit TSeekBusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+  ~TSeekBusyScope() {
+    QCoreApplication::processEvents();
+    busy_ = false;
+  }
+  TSeekBusyScope(const TSeekBusyScope&) = delete;
+  TSeekBusyScope& operator=(const TSeekBusyScope&) = delete;
+
+ private:
+  bool& busy_;
+};
+
+}  // namespace
+
+double TApp_TOOLBmpCaptureEx::ClampPosition(double seconds) const {
+  return frivo::ClampPosition(seconds, graph_.Duration, graph_.FrameTime);
+}
+
+double TApp_TOOLBmpCaptureEx::TargetTime(int n) const {
+  return frivo::TargetTime(n, LastSampleTime(), graph_.FrameTime, graph_.Duration);
+}
+
+void TApp_TOOLBmpCaptureEx::SeekTo(double seconds) {
+  if (graph_.UseSampleGrabber) graph_.SetBufferSamples(false);
+  const bool wasRunning = graph_.HasGraph() && graph_.IsRunning(100);
+  if (wasRunning) Action_PlayPauseExecute(nullptr);
+  graph_.PutPosition(ClampPosition(seconds));
+  if (graph_.UseSampleGrabber) graph_.SetBufferSamples(true);
+  if (wasRunning) Action_PlayPlayExecute(nullptr);
+}
+
+void TApp_TOOLBmpCaptureEx::StepFrames(int n) {
+  if (!graph_.IsOpen()) return;
+  capture_.CaptureStartTime = 0;
+  if (n > 0) {
+    if (!graph_.StepForward(n)) SeekTo(TargetTime(n));
+  } else if (n < 0) {
+    SeekTo(TargetTime(n));
+  }
+  Timer_TimeTimer(nullptr);
+}
+
+void TApp_TOOLBmpCaptureEx::Action_PlayPlayPauseExecute(QObject*) {
+  if (!graph_.HasGraph()) {
+    Action_FileOpenExecute(nullptr);
+  } else if (IsShiftDown()) {
+    Action_PlayReplayExecute(nullptr);
+  } else if (graph_.State() == State_Running) {
+    Action_PlayPauseExecute(nullptr);
+  } else {
+    Action_PlayPlayExecute(nullptr);
+  }
+}
+
+void TApp_TOOLBmpCaptureEx::Action_PlayPlayExecute(QObject* sender) {
+  if (sender == nullptr || sender != image0_) capture_.PausedByUser = false;
+  if (!graph_.HasGraph()) return;
+  // Ctrl puts the graph back on the frame on screen first when the two differ.
+  if (IsCtrlDown() && std::abs(LastSampleTime() - currentPosition_) > 0.1) SeekTo(LastSampleTime());
+  graph_.Run();
+  timerTime_.start();
+}
+
+void TApp_TOOLBmpCaptureEx::Action_PlayPauseExecute(QObject* sender) {
+  if (!graph_.HasGraph()) return;
+  graph_.Pause();
+  Timer_TimeTimer(nullptr);
+  if (sender == nullptr || sender != image0_) capture_.PausedByUser = true;
+}
+
+void TApp_TOOLBmpCaptureEx::Action_PlayStopExecute(QObject*) {
+  capture_.PausedByUser = false;
+  timerTime_.stop();
+  if (graph_.HasGraph()) {
+    graph_.Stop();
+    graph_.PutPosition(0);
+    graph_.StopWhenReady();
+  }
+  trackBar_->setValue(0);
+}
+
+void TApp_TOOLBmpCaptureEx::Action_PlayReplayExecute(QObject*) {
+  if (!graph_.IsOpen()) return;
+  SeekTo(0);
+  Action_PlayPlayExecute(nullptr);
+}
+
+void TApp_TOOLBmpCaptureEx::Action_PlayMuteExecute(QObject*) {
+  QAction* mute = Action("Action_PlayMute");
+  const bool muted = mute->isChecked();
+  mute->setIcon(style()->standardIcon(kMuteImages[muteImageIndex_ + (muted ? 1 : 0)]));
+  graph_.PutVolume(muted ? -10000 : 0);
+}
+
+void TApp_TOOLBmpCaptureEx::Action_PlayRate_10Execute(QObject* sender) {
+  if (auto* action = qobject_cast<QAction*>(sender)) action->setChecked(true);
+  if (!graph_.IsOpen()) return;
+  double rate = 1.0;
+  if (const QMenu* menu = Menu(QStringLiteral("MenuItem_Rate"))) {
+    for (const QAction* item : menu->actions()) {
+      if (!item->isChecked()) continue;
+      bool ok = false;
+      rate = item->text().toDouble(&ok);
+      if (!ok) rate = 1.0;
+      break;
+    }
+  }
+  graph_.PutRate(rate);
+}
+
+void TApp_TOOLBmpCaptureEx::Action_PlaySkipBackExecute(QObject* sender) {
+  if (!graph_.IsOpen() || seekBusy_) return;
+  const TSeekBusyScope busy(seekBusy_);
+  const bool shift = IsShiftDown();
+  const double last = LastSampleTime();
+  const QString name = sender ? sender->objectName() : QString();
+  double target = 0;
+  if (name == QLatin1String("Action_PlayHome")) {
+    target = 0;
+  } else if (name == QLatin1String("Action_PlayEnd")) {
+    target = graph_.Duration;
+  } else if (name == QLatin1String("Action_PlaySkipBack")) {
+    target = last - (shift ? 10 : 30);
+  } else if (name == QLatin1String("Action_PlaySkipNext")) {
+    target = last + (shift ? 10 : 30);
+  } else if (name == QLatin1String("Action_PlaySkip1minBack")) {
+    Action_PlayPauseExecute(nullptr);
+    target = last - (shift ? 0.5 : 1);
+  } else if (name == QLatin1String("Action_PlaySkip1minNext")) {
+    Action_PlayPauseExecute(nullptr);
+    target = last + (shift ? 0.5 : 1);
+  } else {
+    return;
+  }
+  SeekTo(target);
+}
+
+void TApp_TOOLBmpCaptureEx::Action_PlayFrameBackExecute(QObject* sender) {
+  if (!graph_.IsOpen() || seekBusy_) return;
+  const TSeekBusyScope busy(seekBusy_);
+  Action_PlayPauseExecute(nullptr);
+  int n = 0;
+  if (sender == Action("Action_PlayFrameBack")) n = -1;
+  if (sender == Action("Action_PlayFrameNext")) n = 1;
+  if (IsShiftDown()) n *= frameCount_;
+  StepFrames(n);
+}
+
+void TApp_TOOLBmpCaptureEx::Timer_TimeTimer(QObject*) {
+  if (!graph_.IsOpen()) return;
+  currentPosition_ = graph_.CurrentPositionOrZero();
+  if (!graph_.UseSampleGrabber) capture_.LastSampleTime.store(currentPosition_);
+  if (capture_.CapturePending && capture_.CaptureIndex.load(std::memory_order_acquire) == -1)
+    CollectCapturedFrames();
+  const double last = LastSampleTime();
+  if (!seekBusy_ && !trackBar_->Touched()) trackBar_->setValue(static_cast<int>(last * 10));
+  if (Action("Action_ShowTimeVerbose")->isChecked()) {
+    labelTime_->setText(QStringLiteral("[映像%1][音声%2][差%3]%4")
+                            .arg(FormatTime(3, last), FormatTime(3, currentPosition_),
+                                 FormatTime(3, currentPosition_ - last), QString()));
+  } else {
+    labelTime_->setText(FormatTime(3, last));
+  }
+}
+
+void TApp_TOOLBmpCaptureEx::RequestTimeTimer() {
+  // Queued: the request may come from the streaming thread.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (!timerTime_.isActive() && !trackBar_->Touched() && graph_.IsOpen()) timerTime_.start();
+      },
+      Qt::QueuedConnection);
+}
+
+void TApp_TOOLBmpCaptureEx::TrackBar1MouseDown(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && Action("Action_CaptureSampleGrabber")->isChecked() &&
+      graph_.UseSampleGrabber)
+    graph_.SetBufferSamples(false);
+}
+
+void TApp_TOOLBmpCaptureEx::TrackBar1MouseMove(QMouseEvent* event) {
+  const int x = static_cast<int>(event->position().x());
+  QString hint;
+  if (trackBar_->minimum() < trackBar_->maximum()) {
+    if (event->buttons() & Qt::LeftButton) {
+      hint = FormatTime(1, trackBar_->value() / 10.0) + QStringLiteral("秒");
+    } else {
+      const QRect channel = trackBar_->ChannelRect();
+      if (x < channel.left())
+        hint = Action("Action_PlaySkipBack")->statusTip();
+      else if (x > channel.right())
+        hint = Action("Action_PlaySkipNext")->statusTip();
+      else
+        hint = FormatTime(1, trackBar_->ValueAt(x) / 10.0) + QStringLiteral("秒");
+    }
+  }
+  trackBar_->setToolTip(hint);
+  trackBar_->setStatusTip(hint);
+  if (hint.isEmpty()) {
+    QToolTip::hideText();
+  } else if (showHints_) {
+    QToolTip::showText(event->globalPosition().toPoint(), hint, trackBar_);
+  }
+}
+
+void TApp_TOOLBmpCaptureEx::TrackBar1MouseUp(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  if (Action("Action_CaptureSampleGrabber")->isChecked() && graph_.UseSampleGrabber)
+    graph_.SetBufferSamples(true);
+  if (!trackBar_->Touched()) return;
+  const bool timerWasOn = timerTime_.isActive();
+  timerTime_.stop();
+  if (trackBar_->ThumbHold()) {
+    graph_.PutPosition(trackBar_->value() / 10.0);
+    return;
+  }
+  const int x = static_cast<int>(event->position().x());
+  const QRect channel = trackBar_->ChannelRect();
+  if (x < channel.left()) {
+    Action_PlaySkipBackExecute(Action("Action_PlaySkipBack"));
+    return;
+  }
+  if (x > channel.right()) {
+    Action_PlaySkipBackExecute(Action("Action_PlaySkipNext"));
+    return;
+  }
+  const double seconds = trackBar_->SecondsAt(x);
+  trackBar_->setValue(static_cast<int>(seconds) * 10);
+  graph_.PutPosition(seconds);
+  Timer_TimeTimer(nullptr);
+  if (timerWasOn) timerTime_.start();
+}
+
+void TApp_TOOLBmpCaptureEx::BufferReceived(double sampleTime, const BYTE* buffer, LONG bufferLen) {
+  // Streaming thread: no widget may be touched here.
+  capture_.LastSampleTime.store(sampleTime);
+  OnFrameDelivered(sampleTime, buffer, bufferLen);
+  RequestTimeTimer();
+}
+
+}  // namespace frivo

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#pragma once
+
+#include <QFrame>
+#include <QString>
+
+class QAction;
+class QLabel;
+class QToolButton;
+
+namespace frivo {
+
+// Geometry of the strip: a capture-back button panel at the left, a capture-next
+// button panel at the right and thumbnail panels between them.
+inline constexpr int kCaptureButtonWidth = 22;
+inline constexpr int kThumbnailWidth = 86;
+inline constexpr int kStripHeight = 79;
+inline constexpr int kMinThumbnails = 5;
+
+// How many thumbnails a strip of `width` pixels shows: as many whole panels as
+// fit between the two button panels, never fewer than five.
+[[nodiscard]] int ThumbnailCapacity(int width);
+
+// The thumbnail strip, "Panel_Frame". Thumbnail i is the panel "Panel_<i>"
+// holding the picture "Image_<i>" and the time label "Label_<i>"; the rest of
+// the program finds them by those names.
+class TThumbnailStrip : public QFrame {
+  Q_OBJECT
+
+ public:
+  TThumbnailStrip(QAction* captureBack, QAction* captureNext, QWidget* parent = nullptr);
+
+  [[nodiscard]] int Count() const { return count_; }
+  // Grows or shrinks to `count` thumbnails. A new thumbnail starts as a copy of
+  // the last existing one (picture and label), so a wider strip shows no holes.
+  void SetCount(int count);
+  [[nodiscard]] QLabel* Image(int index) const;
+  [[nodiscard]] QLabel* Label(int index) const;
+  // Empties every picture and label.
+  void ClearAll();
+
+ Q_SIGNALS:
+  void ImageDoubleClicked(QLabel* image);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void PlaceButtons();
+
+  QToolButton* backButton_ = nullptr;
+  QToolButton* nextButton_ = nullptr;
+  int count_ = 0;
+};
+
+}  // namespace frivo
