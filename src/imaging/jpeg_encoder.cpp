@@ -2,14 +2,17 @@
 // Copyright (c) 2026 The Frivo developers
 #include "imaging/jpeg_encoder.h"
 
-// jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
-
 #include <csetjmp>
+#include <cstddef>
 #include <cstdio>
-#include <cstdlib>
+#include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jerror.h>
+#include <jpeglib.h>
 
 namespace frivo {
 
@@ -26,13 +29,55 @@ struct ErrorManager {
 
 void DiscardMessage(j_common_ptr) {}
 
+// The encoded bytes collect in a QByteArray that grows by doubling; libjpeg
+// writes straight into its free tail. (libjpeg's own memory destination cannot
+// be freed safely after an error once it has grown its buffer.)
+struct MemoryDestination {
+  jpeg_destination_mgr pub;  // first, so libjpeg's pointer to it is also a pointer to this
+  QByteArray* bytes;
+};
+
+constexpr qsizetype kFirstChunk = 64 * 1024;
+
+// Points libjpeg at the unused tail of the byte array, starting at `used`.
+// False when the array cannot grow (no memory).
+bool ExposeTail(MemoryDestination* dest, qsizetype used, qsizetype size) {
+  try {
+    dest->bytes->resize(size);
+  } catch (...) {
+    return false;
+  }
+  dest->pub.next_output_byte = reinterpret_cast<JOCTET*>(dest->bytes->data()) + used;
+  dest->pub.free_in_buffer = size_t(size - used);
+  return true;
+}
+
+void InitDestination(j_compress_ptr cinfo) {
+  auto* dest = reinterpret_cast<MemoryDestination*>(cinfo->dest);
+  if (!ExposeTail(dest, 0, kFirstChunk)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+}
+
+boolean GrowDestination(j_compress_ptr cinfo) {
+  // Called when the whole array is full, whatever free_in_buffer says.
+  auto* dest = reinterpret_cast<MemoryDestination*>(cinfo->dest);
+  const qsizetype used = dest->bytes->size();
+  if (used > std::numeric_limits<qsizetype>::max() / 2 || !ExposeTail(dest, used, used * 2))
+    ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+  return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+  auto* dest = reinterpret_cast<MemoryDestination*>(cinfo->dest);
+  dest->bytes->resize(dest->bytes->size() - qsizetype(dest->pub.free_in_buffer));
+}
+
 // Everything the compression touches after setjmp lives here rather than in
 // automatic variables, whose values a longjmp would leave undefined.
 struct Compression {
   jpeg_compress_struct cinfo{};
   ErrorManager errors{};
-  unsigned char* buffer = nullptr;  // malloc'ed by libjpeg's memory destination
-  unsigned long bufferSize = 0;
+  MemoryDestination destination{};
+  QByteArray bytes;
   bool created = false;
 };
 
@@ -55,7 +100,11 @@ bool Compress(Compression* c, const Input& in) {
 
   jpeg_create_compress(&c->cinfo);
   c->created = true;
-  jpeg_mem_dest(&c->cinfo, &c->buffer, &c->bufferSize);
+  c->destination.pub.init_destination = InitDestination;
+  c->destination.pub.empty_output_buffer = GrowDestination;
+  c->destination.pub.term_destination = TermDestination;
+  c->destination.bytes = &c->bytes;
+  c->cinfo.dest = &c->destination.pub;
   c->cinfo.image_width = JDIMENSION(in.width);
   c->cinfo.image_height = JDIMENSION(in.height);
   c->cinfo.input_components = in.components;
@@ -97,8 +146,7 @@ bool TMyJPEGImage::SaveToBytes(QByteArray* out) const {
   auto c = std::make_unique<Compression>();
   const bool ok = Compress(c.get(), in);
   if (c->created) jpeg_destroy_compress(&c->cinfo);
-  if (ok) *out = QByteArray(reinterpret_cast<const char*>(c->buffer), qsizetype(c->bufferSize));
-  std::free(c->buffer);
+  if (ok) *out = std::move(c->bytes);
   return ok;
 }
 
