@@ -6,6 +6,7 @@
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucsdet.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -16,7 +17,7 @@ namespace {
 // ICU names of the code pages we convert.
 constexpr const char kIcuCp932[] = "windows-31j";
 constexpr const char kIcuEucJp[] = "EUC-JP";
-constexpr const char kIcuIso2022Jp[] = "x-windows-50220";
+constexpr const char kIcuIso2022Jp[] = "ISO_2022,locale=ja,version=0";
 constexpr const char kIcuUtf7[] = "UTF-7";
 constexpr const char kIcuUtf8[] = "UTF-8";
 
@@ -25,29 +26,53 @@ struct ConverterCloser {
 };
 using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
+// ICU's own stop and substitute callbacks silently skip "default ignorable"
+// characters (U+FEFF, U+200B, variation selectors and the like), which would lose
+// them from stored item texts and saved files. These two treat every character
+// without a mapping alike.
+void StopAtEveryUnmapped(const void* /*context*/, UConverterFromUnicodeArgs* /*args*/,
+                         const UChar* /*units*/, int32_t /*length*/, UChar32 /*codePoint*/,
+                         UConverterCallbackReason /*reason*/, UErrorCode* /*status*/) {
+  // Leaving the error code set stops the conversion.
+}
+
+void SubstituteEveryUnmapped(const void* /*context*/, UConverterFromUnicodeArgs* args,
+                             const UChar* /*units*/, int32_t /*length*/, UChar32 /*codePoint*/,
+                             UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason > UCNV_IRREGULAR) return;  // reset, close or clone: nothing to write
+  *status = U_ZERO_ERROR;
+  ucnv_cbFromUWriteSub(args, 0, status);
+}
+
 // A converter that stops at the first character without mapping (both ways), so
 // that callers notice it. Fallback (best-fit) mappings stay off.
 Converter OpenStrict(const char* name) {
   UErrorCode status = U_ZERO_ERROR;
   Converter converter(ucnv_open(name, &status));
   if (U_FAILURE(status)) return nullptr;
+  status = U_ZERO_ERROR;
   ucnv_setFallback(converter.get(), false);
-  ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                        &status);
+  ucnv_setFromUCallBack(converter.get(), StopAtEveryUnmapped, nullptr, nullptr, nullptr, &status);
   ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
   return U_SUCCESS(status) ? std::move(converter) : nullptr;
 }
 
 // A converter that substitutes: "?" for characters that do not fit on the way to
-// bytes, the usual replacement character on the way to text.
-Converter OpenSubstituting(const char* name) {
+// bytes, the usual replacement character on the way to text. With `fallback`, a
+// character without an exact equivalent takes its nearest one (EUC-JP and
+// ISO-2022-JP write U+FF5E FULLWIDTH TILDE, common in CP932 text, as the wave
+// dash instead of losing it).
+Converter OpenSubstituting(const char* name, bool fallback = false) {
   UErrorCode status = U_ZERO_ERROR;
   Converter converter(ucnv_open(name, &status));
   if (U_FAILURE(status)) return nullptr;
-  ucnv_setFallback(converter.get(), false);
+  ucnv_setFallback(converter.get(), fallback);
   static const UChar kQuestion[] = {u'?'};
   UErrorCode substStatus = U_ZERO_ERROR;
   ucnv_setSubstString(converter.get(), kQuestion, 1, &substStatus);  // best effort
+  substStatus = U_ZERO_ERROR;
+  ucnv_setFromUCallBack(converter.get(), SubstituteEveryUnmapped, nullptr, nullptr, nullptr,
+                        &substStatus);
   return converter;
 }
 
@@ -108,6 +133,31 @@ const char* IcuNameOfCodePage(int codePage) {
   }
 }
 
+// ISO-2022-JP (code page 50220) has no half-width katakana: they are written as
+// their full-width forms, a voiced or semi-voiced mark joined with the preceding
+// kana where such a character exists (NFKC does exactly that for these).
+QString WithFullwidthKatakana(const QString& text) {
+  auto isHalfwidthKana = [](QChar c) { return c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F; };
+  if (std::none_of(text.begin(), text.end(), isHalfwidthKana)) return text;
+  QString out;
+  out.reserve(text.size());
+  for (qsizetype i = 0; i < text.size();) {
+    if (!isHalfwidthKana(text.at(i))) {
+      out += text.at(i++);
+      continue;
+    }
+    qsizetype end = i;
+    while (end < text.size() && isHalfwidthKana(text.at(end))) ++end;
+    QString run = text.mid(i, end - i).normalized(QString::NormalizationForm_KC);
+    // A mark without a kana to join stays a spacing mark (JIS X 0208 has only those).
+    run.replace(QChar(0x3099), QChar(0x309B));
+    run.replace(QChar(0x309A), QChar(0x309C));
+    out += run;
+    i = end;
+  }
+  return out;
+}
+
 // ---- detection helpers ----------------------------------------------------------
 
 bool IsKana(char16_t c) {
@@ -163,9 +213,10 @@ bool HasIso2022JpEscape(const char* data, int size) {
   return false;
 }
 
-// 7-bit text that decodes as UTF-7 into Japanese: at least one kana, at least two
-// characters outside ASCII, and nothing outside ASCII that is not Japanese. Plain
-// ASCII with a stray "+abc-" (which UTF-7 reads as one ideograph) is not enough.
+// 7-bit text that decodes as UTF-7 into Japanese: at least two characters
+// outside ASCII, all of them Japanese. Without any kana the sample must also be
+// exactly what our encoder writes for the decoded text, so plain ASCII with a
+// stray "+word-" (which UTF-7 reads as ideographs) is not taken for UTF-7.
 bool LooksLikeJapaneseUtf7(const char* data, int size) {
   Converter converter = OpenStrict(kIcuUtf7);
   QString text;
@@ -174,11 +225,15 @@ bool LooksLikeJapaneseUtf7(const char* data, int size) {
   bool kana = false;
   for (const QChar c : text) {
     if (c.unicode() < 0x80) continue;
-    if (!IsJapanese(c.unicode())) return false;
+    if (!IsJapanese(c.unicode()) && !IsHalfwidthKana(c.unicode())) return false;
     ++nonAscii;
-    kana = kana || IsKana(c.unicode());
+    kana = kana || IsKana(c.unicode()) || IsHalfwidthKana(c.unicode());
   }
-  return kana && nonAscii >= 2;
+  if (nonAscii < 2) return false;
+  if (kana) return true;
+  QByteArray again;
+  return FromUnicode(converter.get(), Units(text), static_cast<int>(text.size()), &again) &&
+         again == QByteArray::fromRawData(data, size);
 }
 
 // Strict decoding of a sample that may end inside a character.
@@ -187,15 +242,68 @@ bool DecodesCleanly(const char* icuName, const char* data, int size, QString* te
   return converter && ToUnicode(converter.get(), data, size, false, text);
 }
 
+bool IsCp932Lead(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Byte structure of Shift-JIS text: ASCII, half-width katakana and lead bytes
+// each followed by a trail byte. The converter alone is too lenient for
+// detection (it maps 0x80, 0xA0 and 0xFD-0xFF to characters of their own).
+bool HasCp932Structure(const char* data, int size) {
+  for (int i = 0; i < size; ++i) {
+    const auto b = static_cast<unsigned char>(data[i]);
+    if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) continue;
+    if (!IsCp932Lead(b)) return false;
+    if (i + 1 == size) return true;  // cut off at the end of the sample
+    const auto trail = static_cast<unsigned char>(data[++i]);
+    if (trail < 0x40 || trail == 0x7F || trail > 0xFC) return false;
+  }
+  return true;
+}
+
+bool IsEucByte(unsigned char b) {
+  return b >= 0xA1 && b <= 0xFE;
+}
+
+// Byte structure of EUC-JP text: ASCII, two-byte JIS X 0208 characters, SS2
+// half-width katakana and SS3 JIS X 0212 characters. C1 bytes other than SS2 and
+// SS3 never occur in EUC-JP text (the converter would take them as controls).
+bool HasEucJpStructure(const char* data, int size) {
+  for (int i = 0; i < size; ++i) {
+    const auto b = static_cast<unsigned char>(data[i]);
+    if (b < 0x80) continue;
+    int trailBytes = 0;
+    if (b == 0x8E) {
+      if (i + 1 < size) {
+        const auto kana = static_cast<unsigned char>(data[i + 1]);
+        if (kana < 0xA1 || kana > 0xDF) return false;
+      }
+      trailBytes = 1;
+    } else if (b == 0x8F) {
+      trailBytes = 2;
+    } else if (IsEucByte(b)) {
+      trailBytes = 1;
+    } else {
+      return false;
+    }
+    for (int k = 1; k <= trailBytes && i + k < size; ++k) {
+      if (b != 0x8E && !IsEucByte(static_cast<unsigned char>(data[i + k]))) return false;
+    }
+    i += trailBytes;
+  }
+  return true;
+}
+
 // Our own decision for samples with bytes above 0x7F and no zero bytes: UTF-8 if
-// it is valid UTF-8, else the better of Shift-JIS and EUC-JP; 0 when neither fits.
+// it is valid UTF-8, else the better of Shift-JIS and EUC-JP; 0 when none fits.
 int GuessJapaneseMultibyte(const char* data, int size) {
   QString text;
   if (DecodesCleanly(kIcuUtf8, data, size, &text)) return kCodePageUtf8;
   QString asCp932;
   QString asEuc;
-  const bool cp932 = DecodesCleanly(kIcuCp932, data, size, &asCp932);
-  const bool euc = DecodesCleanly(kIcuEucJp, data, size, &asEuc);
+  const bool cp932 =
+      HasCp932Structure(data, size) && DecodesCleanly(kIcuCp932, data, size, &asCp932);
+  const bool euc = HasEucJpStructure(data, size) && DecodesCleanly(kIcuEucJp, data, size, &asEuc);
   if (cp932 && euc) {
     return JapaneseScore(asEuc) > JapaneseScore(asCp932) ? kCodePageEucJp : kCodePageCp932;
   }
@@ -253,20 +361,52 @@ DetectorAnswer AskIcuDetector(const char* data, int size) {
   return answer;
 }
 
-// The detector's answers we take without a second look.
-bool IsTrustedAnswer(const DetectorAnswer& answer) {
-  constexpr int kMinConfidence = 50;
+constexpr int kMinConfidence = 50;
+
+// Whether a confident answer of the detector agrees with the bytes. The detector
+// scores by statistics only and sometimes names an encoding the sample cannot be
+// in (EUC-JP for UTF-16 kana, UTF-8 for plain ASCII); such answers are dropped.
+bool IsPlausibleAnswer(const DetectorAnswer& answer, const char* data, int size,
+                       const SampleShape& shape) {
+  if (answer.confidence < kMinConfidence) return false;
+  QString text;
   switch (answer.codePage) {
-    case kCodePageUtf8:
     case kCodePageUtf16Le:
     case kCodePageUtf16Be:
+      return true;
+    case kCodePageUtf8:
+      return !shape.hasZero && shape.hasHighByte && DecodesCleanly(kIcuUtf8, data, size, &text);
     case kCodePageCp932:
+      return !shape.hasZero && shape.hasHighByte && HasCp932Structure(data, size) &&
+             DecodesCleanly(kIcuCp932, data, size, &text);
     case kCodePageEucJp:
+      return !shape.hasZero && shape.hasHighByte && HasEucJpStructure(data, size) &&
+             DecodesCleanly(kIcuEucJp, data, size, &text);
     case kCodePageIso2022Jp:
-      return answer.confidence >= kMinConfidence;
+      return !shape.hasZero && !shape.hasHighByte && HasIso2022JpEscape(data, size);
     default:
-      return false;
+      // A single-byte code page. Samples with zero bytes are left to the caller's
+      // UTF-16 check rather than to a single-byte guess.
+      return !shape.hasZero;
   }
+}
+
+// The CP932 bytes of `count` UTF-16 units when each character has an exact
+// equivalent. ICU uses fallbacks from private-use characters even with fallbacks
+// off (U+F86F would become the bytes of U+2116), so a conversion counts only when
+// its bytes read back as the same units.
+bool ExactCp932(const UChar* units, int count, QByteArray* out) {
+  UConverter* converter = StrictCp932();
+  if (converter == nullptr || !FromUnicode(converter, units, count, out)) return false;
+  const QString back = FromCp932(*out);
+  return back.size() == count &&
+         std::equal(units, units + count, reinterpret_cast<const UChar*>(back.constData()));
+}
+
+int UnitsOfCharacterAt(const QString& text, qsizetype i) {
+  return (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+             ? 2
+             : 1;
 }
 
 }  // namespace
@@ -275,24 +415,19 @@ QByteArray ToCp932(const QString& text, char replacement, bool* allMapped) {
   if (allMapped) *allMapped = true;
   QByteArray out;
   if (text.isEmpty()) return out;
-  UConverter* converter = StrictCp932();
-  if (converter == nullptr) return out;
-  if (FromUnicode(converter, Units(text), static_cast<int>(text.size()), &out)) return out;
+  if (ExactCp932(Units(text), static_cast<int>(text.size()), &out)) return out;
 
   // Slow path: one character at a time, replacing those without an equivalent.
-  if (allMapped) *allMapped = false;
   out.clear();
   out.reserve(text.size() * 2);
   QByteArray one;
   for (qsizetype i = 0; i < text.size();) {
-    const int units =
-        (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ? 2
-            : 1;
-    if (FromUnicode(converter, Units(text) + i, units, &one)) {
+    const int units = UnitsOfCharacterAt(text, i);
+    if (ExactCp932(Units(text) + i, units, &one)) {
       out += one;
     } else {
       out += replacement;
+      if (allMapped) *allMapped = false;
     }
     i += units;
   }
@@ -310,12 +445,8 @@ bool FitsCp932(const QString& text) {
 }
 
 QByteArray Cp932OfCharacter(const QChar* units, int count) {
-  UConverter* converter = StrictCp932();
   QByteArray out;
-  if (converter == nullptr ||
-      !FromUnicode(converter, reinterpret_cast<const UChar*>(units), count, &out)) {
-    return QByteArray();
-  }
+  if (!ExactCp932(reinterpret_cast<const UChar*>(units), count, &out)) return QByteArray();
   return out;
 }
 
@@ -324,33 +455,49 @@ QByteArray EncodeCodePage(int codePage, const QString& text) {
   if (text.isEmpty()) return out;
   if (codePage == kCodePageCp932) return ToCp932(text, '?');
   if (codePage == kCodePageUtf8) return text.toUtf8();
-  Converter converter = OpenSubstituting(IcuNameOfCodePage(codePage));
-  if (converter) FromUnicode(converter.get(), Units(text), static_cast<int>(text.size()), &out);
+  const QString source = codePage == kCodePageIso2022Jp ? WithFullwidthKatakana(text) : text;
+  const bool fallback = codePage == kCodePageIso2022Jp || codePage == kCodePageEucJp;
+  Converter converter = OpenSubstituting(IcuNameOfCodePage(codePage), fallback);
+  if (converter) {
+    FromUnicode(converter.get(), Units(source), static_cast<int>(source.size()), &out);
+  }
   return out;
 }
 
 QString DecodeCodePage(int codePage, const char* data, qint64 size) {
   QString out;
   if (size <= 0) return out;
+  if (IcuNameOfCodePage(codePage) == kIcuCp932) {
+    // Every item read from a list comes through here: keep one converter.
+    thread_local Converter cp932 = OpenSubstituting(kIcuCp932);
+    if (cp932) ToUnicode(cp932.get(), data, size, true, &out);
+    return out;
+  }
   Converter converter = OpenSubstituting(IcuNameOfCodePage(codePage));
   if (converter) ToUnicode(converter.get(), data, size, true, &out);
   return out;
 }
 
 int DetectCodePage(const char* data, int size) {
-  if (size <= 0) return kCodePageWestern;
-  const DetectorAnswer answer = AskIcuDetector(data, size);
-  if (IsTrustedAnswer(answer)) return answer.codePage;
-
+  if (data == nullptr || size <= 0) return kCodePageWestern;
   const SampleShape shape = ShapeOf(data, size);
+  const DetectorAnswer answer = AskIcuDetector(data, size);
+  const bool multibyteAnswer =
+      answer.codePage == kCodePageUtf8 || answer.codePage == kCodePageCp932 ||
+      answer.codePage == kCodePageEucJp || answer.codePage == kCodePageIso2022Jp ||
+      answer.codePage == kCodePageUtf16Le || answer.codePage == kCodePageUtf16Be;
+  if (multibyteAnswer && IsPlausibleAnswer(answer, data, size, shape)) return answer.codePage;
+
   if (!shape.hasZero && !shape.hasHighByte) {
     if (shape.hasEscape && HasIso2022JpEscape(data, size)) return kCodePageIso2022Jp;
     if (LooksLikeJapaneseUtf7(data, size)) return kCodePageUtf7;
+    return kCodePageUsAscii;
   }
-  if (!shape.hasZero && shape.hasHighByte) {
+  if (!shape.hasZero) {
     if (const int guess = GuessJapaneseMultibyte(data, size); guess != 0) return guess;
   }
-  return answer.codePage;
+  if (!multibyteAnswer && IsPlausibleAnswer(answer, data, size, shape)) return answer.codePage;
+  return kCodePageWestern;
 }
 
 uint8_t EncodingOfCodePage(int codePage) {
@@ -424,11 +571,13 @@ uint8_t TellCp932FromUtf16(const char* data, int size) {
   if (zeroAtEven) return kEncodingUtf16BeNoMark;
 
   // No zero byte at all: count kana among the little-endian units.
+  // An odd last byte makes a unit with a zero high byte (the file buffer is
+  // followed by zeros).
   int units = 0;
   int kana = 0;
-  for (int i = 0; i + 1 < size; i += 2) {
-    const auto unit = static_cast<char16_t>(static_cast<unsigned char>(data[i]) |
-                                            (static_cast<unsigned char>(data[i + 1]) << 8));
+  for (int i = 0; i < size; i += 2) {
+    const unsigned high = i + 1 < size ? static_cast<unsigned char>(data[i + 1]) : 0u;
+    const auto unit = static_cast<char16_t>(static_cast<unsigned char>(data[i]) | (high << 8));
     if (unit == 0) break;
     ++units;
     if (IsKana(unit)) ++kana;

@@ -33,6 +33,7 @@ enum TextEncoding : uint8_t {
 enum CodePage : int {
   kCodePageCp932 = 932,
   kCodePageWestern = 1252,
+  kCodePageUsAscii = 20127,
   kCodePageUtf16Le = 1200,
   kCodePageUtf16Be = 1201,
   kCodePageEucJp = 20932,
@@ -55,15 +56,19 @@ enum CodePage : int {
 [[nodiscard]] QByteArray Cp932OfCharacter(const QChar* units, int count);
 
 // Conversions through code pages 932, 20932, 50220, 65000 and 65001. Characters
-// that do not fit are written as "?".
+// that do not fit are written as "?". CP932 never takes a look-alike; EUC-JP and
+// ISO-2022-JP take the nearest character where one exists, and ISO-2022-JP writes
+// half-width katakana as full-width ones (it has no others).
 [[nodiscard]] QByteArray EncodeCodePage(int codePage, const QString& text);
 [[nodiscard]] QString DecodeCodePage(int codePage, const char* data, qint64 size);
 
-// The most likely Windows code page of a byte sample (1252 when nothing fits).
-// ICU's detector decides when it is confident about a Unicode or Japanese
-// encoding; otherwise a few checks of our own tell UTF-7, ISO-2022-JP, UTF-8,
-// Shift-JIS and EUC-JP apart, because the detector is weak on short Japanese
-// samples and does not know UTF-7 at all.
+// The most likely Windows code page of a byte sample (1252 when nothing fits,
+// 20127 for plain 7-bit text). ICU's detector decides when it is confident and
+// its answer agrees with the bytes; otherwise a few checks of our own tell UTF-7,
+// ISO-2022-JP, UTF-8, Shift-JIS and EUC-JP apart, because the detector is weak
+// on short Japanese samples and does not know UTF-7 at all. A sample that is
+// none of these (UTF-16 without mark, binary data) gets the detector's confident
+// single-byte answer or 1252, which leaves UTF-16 to TellCp932FromUtf16.
 [[nodiscard]] int DetectCodePage(const char* data, int size);
 // Code page to encoding code: 1200 -> 3, 1201 -> 5, EUC (20932, 51932, 51936,
 // 51949) -> 10, ISO-2022 (50220-50222, 50225, 50227) -> 9, 65000 -> 8,

@@ -43,6 +43,15 @@ QString DecodeUtf16(const char* data, qint64 size, bool bigEndian) {
   return out;
 }
 
+// QString::fromUtf8 drops a leading mark; a mark that was not skipped on purpose
+// must stay in the text as U+FEFF.
+QString DecodeUtf8(const char* data, qint64 size) {
+  if (StartsWith(data, size, kUtf8Mark, 3)) {
+    return QChar(kMarkCharacter) + QString::fromUtf8(data + 3, static_cast<qsizetype>(size - 3));
+  }
+  return QString::fromUtf8(data, static_cast<qsizetype>(size));
+}
+
 QByteArray EncodeUtf16(const QString& text, bool bigEndian, bool mark) {
   const qsizetype skip = text.startsWith(QChar(kMarkCharacter)) ? 1 : 0;
   QByteArray out;
@@ -126,7 +135,7 @@ QString DecodeTextFile(const QByteArray& bytes, uint8_t& encoding) {
       return HexDump(data, size);
     case kEncodingUtf8:
     case kEncodingUtf8NoMark:
-      return QString::fromUtf8(data, static_cast<qsizetype>(LengthToZero(data, size)));
+      return DecodeUtf8(data, LengthToZero(data, size));
     case kEncodingUtf16Le:
     case kEncodingUtf16LeNoMark:
       return DecodeUtf16(data, size, false);

@@ -28,6 +28,43 @@ QString TrimBlanks(const QString& text) {
   return text.mid(begin, end - begin);
 }
 
+// Compares texts with runs of ASCII digits taken by their value; other
+// characters one by one under `rule`. Equal values with different leading zeros
+// fall back to the plain comparison so that the order stays total.
+int CompareNumberAware(const QString& a, const QString& b, Qt::CaseSensitivity rule) {
+  auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+  qsizetype i = 0;
+  qsizetype j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (isDigit(a.at(i)) && isDigit(b.at(j))) {
+      qsizetype endA = i;
+      qsizetype endB = j;
+      while (endA < a.size() && isDigit(a.at(endA))) ++endA;
+      while (endB < b.size() && isDigit(b.at(endB))) ++endB;
+      qsizetype startA = i;
+      qsizetype startB = j;
+      while (startA + 1 < endA && a.at(startA) == QLatin1Char('0')) ++startA;
+      while (startB + 1 < endB && b.at(startB) == QLatin1Char('0')) ++startB;
+      const qsizetype lengthA = endA - startA;
+      const qsizetype lengthB = endB - startB;
+      if (lengthA != lengthB) return lengthA < lengthB ? -1 : 1;
+      const int digits = QStringView(a)
+                             .mid(startA, lengthA)
+                             .compare(QStringView(b).mid(startB, lengthB), Qt::CaseSensitive);
+      if (digits != 0) return digits;
+      i = endA;
+      j = endB;
+      continue;
+    }
+    const int one = QStringView(a).mid(i, 1).compare(QStringView(b).mid(j, 1), rule);
+    if (one != 0) return one;
+    ++i;
+    ++j;
+  }
+  if (i < a.size() || j < b.size()) return i < a.size() ? 1 : -1;
+  return QString::compare(a, b, rule);
+}
+
 }  // namespace
 
 // ---- TStringListBacking / TRawStringList -------------------------------------------
@@ -280,6 +317,59 @@ void TMyWStrings::Reverse() {
   for (int i = 0, j = count - 1; i < j; ++i, --j) backing_->Exchange(i, j);
   EndUpdate();
   Changed();
+}
+
+void TMyWStrings::RemoveAdjacentDuplicates() {
+  BeginUpdate();
+  QString previous = Get(0);
+  for (int i = 1; i < Count();) {
+    QString current = Get(i);
+    if (QString::compare(current, previous, CaseRule()) == 0) {
+      Delete(i);
+    } else {
+      previous = std::move(current);
+      ++i;
+    }
+  }
+  EndUpdate();
+}
+
+void TMyWStrings::SortItems(bool numberAware) {
+  const int count = Count();
+  if (count < 2) return;
+  struct Entry {
+    QString text;
+    QByteArray stored;
+    TObject* object;
+  };
+  std::vector<Entry> entries;
+  entries.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const QByteArray stored = backing_->Get(i);
+    entries.push_back(Entry{DecodeItem(stored), stored, backing_->GetObject(i)});
+  }
+  const Qt::CaseSensitivity rule = CaseRule();
+  std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+    return (numberAware ? CompareNumberAware(a.text, b.text, rule)
+                        : QString::compare(a.text, b.text, rule)) < 0;
+  });
+  BeginUpdate();
+  for (int i = 0; i < count; ++i) {
+    backing_->Put(i, entries[static_cast<size_t>(i)].stored);
+    backing_->PutObject(i, entries[static_cast<size_t>(i)].object);
+    if (i % kEventsEveryItems == kEventsEveryItems - 1) ProcessPendingEvents();
+  }
+  EndUpdate();
+  Changed();
+}
+
+void TMyWStrings::QuickSort(bool numberAware) {
+  SortItems(numberAware);
+}
+
+void TMyWStrings::InsertionSort(bool removeEqualNeighbours, bool numberAware) {
+  SortItems(numberAware);
+  if (removeEqualNeighbours) RemoveAdjacentDuplicates();
 }
 
 void TMyWStrings::AddEmpty(int count) {

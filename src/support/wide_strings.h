@@ -175,6 +175,13 @@ class TMyWStrings {
   virtual void Move(int from, int to);
   // Reverses the order of the items.
   virtual void Reverse();
+  // Removes every item equal to its predecessor (case rule of CaseSensitive()).
+  virtual void RemoveAdjacentDuplicates();
+  // In-place sorts by item text (case rule of CaseSensitive()). The number-aware
+  // order compares runs of digits by their value ("a2" before "a10"). Both sorts
+  // keep equal items in their order; InsertionSort can then drop the repeats.
+  virtual void QuickSort(bool numberAware = false);
+  virtual void InsertionSort(bool removeEqualNeighbours = false, bool numberAware = false);
   // Appends `count` empty items.
   virtual void AddEmpty(int count);
   // Adds the line "name=value".
@@ -191,9 +198,10 @@ class TMyWStrings {
   // First index >= start whose Names() equals `name` without regard to case
   // (`name` itself is not trimmed), or -1.
   [[nodiscard]] int IndexOfName(const QString& name, int start = 0) const;
-  // The name part of an item: its stored form read as CP932 without undoing the
-  // escape, up to the first "=", trimmed. Empty when there is no "=" or the item
-  // begins with "=".
+  // The name part of an item: its text up to the first "=", with blanks (every
+  // character up to U+0020) trimmed. Empty when there is no "=" or the item
+  // begins with "=". Taken from the item text, not from its stored form, so a name
+  // holding "$" or a character outside CP932 is found as itself.
   [[nodiscard]] QString Names(int index) const;
 
   // ---- Whole-list text --------------------------------------------------------
@@ -297,6 +305,7 @@ class TMyWStrings {
 
  private:
   void DeleteObjectOf(int index);
+  void SortItems(bool numberAware);
 
   TStringListBacking* backing_ = nullptr;
   std::unique_ptr<TStringListBacking> ownedBacking_;

@@ -35,6 +35,13 @@ TEST(DollarEscape, StoredFormsOfKnownTexts) {
       // U+0001 is a CP932 byte of its own; it is escaped only when the walk runs.
       {QString(QChar(1)), "\x01"},
       {QStringLiteral("$") + QChar(1), "$0024$0001"},
+      // Invisible characters without a CP932 equivalent are escaped, not dropped.
+      {QString(QChar(0xFEFF)) + QChar(0x41), "$feffA"},
+      {QStringLiteral("a") + QChar(0x200B) + QChar(0xFE0F), "a$200b$fe0f"},
+      // A private-use character is not replaced by a look-alike (ICU would write
+      // U+F86F as the bytes of "№").
+      {QString(QChar(0xF86F)), "$f86f"},
+      {QStringLiteral("№"), "\x87\x82"},
   };
   for (const EscapeCase& c : cases) {
     EXPECT_EQ(WideToEscapedAnsi(c.text), c.stored) << c.text.toStdString();
@@ -58,8 +65,8 @@ TEST(DollarEscape, DecodingLeavesInvalidEscapesAlone) {
 // Any text, random code units included, comes back unchanged.
 TEST(DollarEscape, RandomTextsRoundTrip) {
   std::mt19937 random(1234);
-  const char16_t pool[] = {u'a',   u'$',   u'0',   u'\\',  u'=',   0x0001, 0x00E9, 0x3042,
-                           0x8868, 0xFF5E, 0x00A5, 0xE000, 0xFFFD, 0xD83D, 0xDE00};
+  const char16_t pool[] = {u'a',   u'$',   u'0',   u'\\',  u'=',   0x0001, 0x00E9, 0x3042, 0x8868,
+                           0xFF5E, 0x00A5, 0xE000, 0xFFFD, 0xD83D, 0xDE00, 0xFEFF, 0x200B, 0xF86F};
   for (int round = 0; round < 3000; ++round) {
     QString text;
     const int length = static_cast<int>(random() % 12);

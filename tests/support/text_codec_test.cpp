@@ -28,6 +28,8 @@ TEST(TextCodec, DetectsJapaneseEncodingsWithoutMark) {
       QStringLiteral("日本語のテキストです。\r\n二行目。\r\n"),
       QStringLiteral("[Settings]\r\nPath=/home/user/動画/サンプル.mp4\r\nVolume=100\r\n"),
       QStringLiteral("吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。"),
+      QStringLiteral("1=/media/ﾃｽﾄ/ファイル名.mp4\n2=/home/a/b.avi\n"),
+      QStringLiteral("a=動画"),
   };
   const uint8_t codes[] = {kEncodingAnsi,       kEncodingEucJp,         kEncodingIso2022Jp,
                            kEncodingUtf8NoMark, kEncodingUtf16LeNoMark, kEncodingUtf16BeNoMark,
@@ -39,8 +41,9 @@ TEST(TextCodec, DetectsJapaneseEncodingsWithoutMark) {
           << "code " << int(code) << ": " << sample.toStdString();
     }
   }
-  // Plain ASCII, and ASCII with a stray "+abc-" that UTF-7 could read, stay CP932.
-  for (const char* ascii : {"hello world\r\nkey=value\r\n", "C:/a+abc-/b.txt"}) {
+  // Plain ASCII, and ASCII with a stray "+word-" that UTF-7 could read, stay CP932.
+  for (const char* ascii : {"hello world\r\nkey=value\r\n", "C:/a+abc-/b.txt", "x=+value-2",
+                            "key=+hello-world", "1+1-2=0", "a+ZeV-b"}) {
     EXPECT_EQ(DetectEncoding(ascii, static_cast<int>(qstrlen(ascii))), kEncodingAnsi) << ascii;
   }
 }
