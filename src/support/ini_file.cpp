@@ -3,11 +3,14 @@
 #include "support/ini_file.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSet>
+#include <QStandardPaths>
 #include <limits>
 
+#include "support/text_file.h"
 #include "support/wide_strings.h"
 
 namespace frivo {
@@ -95,9 +98,11 @@ bool IsHexLetter(QChar c) {
   return c >= QLatin1Char('A') && c <= QLatin1Char('F');
 }
 
+enum class LiteralResult { kOk, kNotANumber, kOutOfRange };
+
 // A whole integer literal: an optional sign, then decimal digits, or "$" or "0X"
 // and hexadecimal digits (upper case), within the signed 64-bit range.
-bool ParseInt64Literal(const QString& text, qint64* value) {
+LiteralResult ParseInt64Literal(const QString& text, qint64* value) {
   qsizetype i = 0;
   const qsizetype n = text.size();
   bool negative = false;
@@ -113,9 +118,10 @@ bool ParseInt64Literal(const QString& text, qint64* value) {
     base = 16;
     i += 2;
   }
-  if (i == n) return false;
+  if (i == n) return LiteralResult::kNotANumber;
   const quint64 limit = negative ? quint64{1} << 63 : (quint64{1} << 63) - 1;
   quint64 magnitude = 0;
+  bool overflow = false;
   for (; i < n; ++i) {
     const QChar c = text[i];
     unsigned digit = 0;
@@ -124,55 +130,65 @@ bool ParseInt64Literal(const QString& text, qint64* value) {
     } else if (base == 16 && IsHexLetter(c)) {
       digit = c.unicode() - 'A' + 10;
     } else {
-      return false;
+      return LiteralResult::kNotANumber;
     }
-    if (magnitude > (limit - digit) / base) return false;
+    // Keep checking the syntax after an overflow: "99999999999999999999x" is no
+    // number at all rather than a number out of range.
+    if (overflow || magnitude > (limit - digit) / base) {
+      overflow = true;
+      continue;
+    }
     magnitude = magnitude * base + digit;
   }
+  if (overflow) return LiteralResult::kOutOfRange;
   // Two's complement negation also gives INT64_MIN for a magnitude of 2^63.
   *value = static_cast<qint64>(negative ? ~magnitude + 1 : magnitude);
-  return true;
+  return LiteralResult::kOk;
 }
 
-// The sign at the start of an accumulated number ("" or "-"/"+").
-qsizetype SignLength(const QString& text) {
-  return (text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'))) ? 1 : 0;
+// Full-width ASCII forms (U+FF01..U+FF5E) and the ideographic space to their
+// ASCII counterparts; everything else stays.
+QString ToHalfWidth(const QString& text) {
+  QString out = text;
+  for (QChar& c : out) {
+    const char16_t u = c.unicode();
+    if (u >= 0xFF01 && u <= 0xFF5E) {
+      c = QChar(static_cast<char16_t>(u - 0xFEE0));
+    } else if (u == 0x3000) {
+      c = QLatin1Char(' ');
+    }
+  }
+  return out;
 }
 
-bool IsHexAccumulator(const QString& text) {
-  return text.mid(SignLength(text)).startsWith(QLatin1Char('$'));
-}
-
-// Puts the hexadecimal mark after any sign: "-1F" -> "-$1F".
-QString MarkHex(const QString& text) {
-  const qsizetype sign = SignLength(text);
-  return text.left(sign) + QLatin1Char('$') + text.mid(sign);
-}
-
-QString FormatFloat(double value) {
-  return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
-
-}  // namespace
-
-qint64 ParseIntLenient(const QString& text, bool forceHex) {
-  // NFKC folds full-width digits, letters, signs, "＄", "，" and the ideographic
-  // space into their ASCII forms.
-  const QString t = TrimBlanks(text.normalized(QString::NormalizationForm_KC)).toUpper();
+struct LenientNumber {
   qint64 value = 0;
-  if (!forceHex && ParseInt64Literal(t, &value)) return value;
+  bool outOfRange = false;  // digits were found, but too many for 64 bits
+};
 
+LenientNumber ParseLenient(const QString& text, bool forceHex) {
+  const QString t = TrimBlanks(ToHalfWidth(text)).toUpper();
+  LenientNumber result;
+  if (!forceHex) {
+    const LiteralResult whole = ParseInt64Literal(t, &result.value);
+    if (whole == LiteralResult::kOk) return result;
+    result.value = 0;
+  }
+
+  // Collects the number at the start of the text. A hexadecimal letter turns what
+  // was collected so far into hexadecimal by putting "$" in front of it; after a
+  // sign that gives no valid number, so "-1F" reads as 0 (while "-$1F" is a whole
+  // literal and reads as -31).
   QString acc;
   for (const QChar c : t) {
-    const bool signOnly = acc.size() == SignLength(acc);  // empty or just a sign
     if (IsAsciiDigit(c)) {
       acc += c;
     } else if (IsHexLetter(c)) {
-      if (!IsHexAccumulator(acc)) acc = MarkHex(acc);
+      if (!acc.startsWith(QLatin1Char('$'))) acc.prepend(QLatin1Char('$'));
       acc += c;
     } else if (c == QLatin1Char('$') || c == QLatin1Char('X')) {
-      if (!signOnly) break;
-      acc += QLatin1Char('$');
+      if (!acc.isEmpty()) break;
+      acc = QStringLiteral("$");
     } else if (c == QLatin1Char('-') || c == QLatin1Char('+')) {
       if (!acc.isEmpty()) break;
       acc = c;
@@ -184,30 +200,75 @@ qint64 ParseIntLenient(const QString& text, bool forceHex) {
       break;
     }
   }
-  if (acc.isEmpty()) return 0;
-  if (forceHex && !IsHexAccumulator(acc)) acc = MarkHex(acc);
-  return ParseInt64Literal(acc, &value) ? value : 0;
+  if (acc.isEmpty()) return result;
+  if (forceHex && !acc.startsWith(QLatin1Char('$'))) acc.prepend(QLatin1Char('$'));
+  const LiteralResult collected = ParseInt64Literal(acc, &result.value);
+  if (collected != LiteralResult::kOk) result.value = 0;
+  result.outOfRange = collected == LiteralResult::kOutOfRange;
+  return result;
+}
+
+QString FormatFloat(double value) {
+  return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+}  // namespace
+
+qint64 ParseIntLenient(const QString& text, bool forceHex) {
+  return ParseLenient(text, forceHex).value;
+}
+
+// ---- Construction -------------------------------------------------------------
+
+bool BesideFolderWritable(const QString& path) {
+  const QFileInfo folder(QFileInfo(path).absolutePath());
+  return folder.isDir() && folder.isWritable();
+}
+
+TSettingsLocation LocateSettings(const QString& executablePath, const QString& configHome,
+                                 bool besideWritable) {
+  const QString beside = TMyIniFile::PathForExecutable(executablePath);
+  if (beside.isEmpty()) return {};
+  const QFileInfo besideInfo(beside);
+  if (besideWritable || configHome.isEmpty()) return {beside, beside};
+  const QString user = QDir(configHome).filePath(QStringLiteral("frivo/") + besideInfo.fileName());
+  // Once the user's copy exists it holds the latest settings; the file beside the
+  // executable only seeds it.
+  const bool useBeside = !QFileInfo::exists(user) && besideInfo.isFile();
+  return {useBeside ? beside : user, user};
 }
 
 // ---- Construction -------------------------------------------------------------
 
 TMyIniFile::TMyIniFile()
-    : TMyIniFile(PathForExecutable(QCoreApplication::applicationFilePath()), 0) {}
+    : TMyIniFile(
+          LocateSettings(QCoreApplication::applicationFilePath(),
+                         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                         BesideFolderWritable(QCoreApplication::applicationFilePath())),
+          0, true) {}
 
 TMyIniFile::TMyIniFile(const QString& path, uint8_t encoding)
-    : filePath_(path),
+    : TMyIniFile(TSettingsLocation{path, path}, encoding, false) {}
+
+TMyIniFile::TMyIniFile(const TSettingsLocation& location, uint8_t encoding, bool makeFolder)
+    : filePath_(location.writePath),
       lines_(std::make_unique<TMyWStrings>()),
       sectionIndex_(std::make_unique<TMyWStrings>()),
       workingCopy_(std::make_unique<TMyWStrings>()),
+      makeFolder_(makeFolder),
       loadEncoding_(encoding),
       saveEncoding_(encoding) {
-  const QFileInfo info(path);
-  if (path.isEmpty() || !info.isFile()) return;
-  if (!info.isReadable() || info.size() > TMyWStrings::kMaxFileBytes) {
-    keepFile_ = true;
+  Load(location.readPath);
+}
+
+void TMyIniFile::Load(const QString& path) {
+  if (path.isEmpty() || !QFileInfo(path).isFile()) return;
+  const TextFileBytes file = ReadTextFileBytes(path, -1, TMyWStrings::kMaxFileBytes);
+  if (!file.readable || file.tooLarge) {
+    keepFile_ = path == filePath_;
     return;
   }
-  lines_->LoadFromFile(path, loadEncoding_);
+  lines_->SetText(DecodeTextFile(file.bytes, loadEncoding_));
   // With an explicitly named encoding the text layer keeps a byte-order mark as
   // a character; it would hide the first header.
   if (lines_->Count() > 0) {
@@ -368,6 +429,7 @@ bool TMyIniFile::UpdateFile() {
   PutBackWorkingCopy();
   fileChanged_ = false;
   if (keepFile_ || filePath_.isEmpty()) return false;
+  if (makeFolder_ && !QDir().mkpath(QFileInfo(filePath_).absolutePath())) return false;
   return lines_->SaveToFile(filePath_, saveEncoding_);
 }
 
@@ -486,11 +548,13 @@ void TMyIniFile::WriteString(const QString& section, const QString& key, const Q
 }
 
 int TMyIniFile::ReadInteger(const QString& section, const QString& key, int def) {
-  const qint64 value = ParseIntLenient(ReadString(section, key, QString::number(def)));
-  if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) {
+  const LenientNumber number = ParseLenient(ReadString(section, key, QString::number(def)), false);
+  // A number too large for the result is a damaged or foreign value, not 0.
+  if (number.outOfRange || number.value < std::numeric_limits<int>::min() ||
+      number.value > std::numeric_limits<int>::max()) {
     return def;
   }
-  return static_cast<int>(value);
+  return static_cast<int>(number.value);
 }
 
 void TMyIniFile::WriteInteger(const QString& section, const QString& key, int value) {
@@ -533,6 +597,20 @@ void TMyIniFile::WriteRect(const QString& section, const QString& prefix, const 
   WriteInteger(section, prefix + QStringLiteral("_Top"), rect.Top);
   WriteInteger(section, prefix + QStringLiteral("_Right"), rect.Right);
   WriteInteger(section, prefix + QStringLiteral("_Bottom"), rect.Bottom);
+}
+
+TRect TMyIniFile::ReadBounds(const QString& section, const QString& name, const TRect& current) {
+  return ReadRect(section, name, current);
+}
+
+void TMyIniFile::WriteBounds(const QString& section, const QString& name, const TRect& current) {
+  WriteRect(section, name, current);
+}
+
+TRect TMyIniFile::ReadBoundsOnScreen(const QString& section, const QString& name,
+                                     const TRect& current,
+                                     const std::vector<TScreenArea>& screens) {
+  return MoveOntoScreen(ReadBounds(section, name, current), screens);
 }
 
 }  // namespace frivo

@@ -22,6 +22,7 @@
 #include <QtGlobal>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "support/screen_bounds.h"
 
@@ -33,20 +34,42 @@ class TStringListBacking;
 // A number out of loosely written text, as settings files hold it when edited by
 // hand: blanks around it, full-width characters, thousands separators and a unit
 // after it are all tolerated ("１２３" -> 123, "1,024" -> 1024, "12 px" -> 12). A
-// "$" or "x" starts hexadecimal, and a hexadecimal letter switches the number
-// read so far to hexadecimal ("abc" -> 2748, "x1F" -> 31). Text with no number
-// at all, or a number beyond 64 bits, gives 0. With `forceHex` the digits are
-// always read as hexadecimal.
+// leading "$" or "x" starts hexadecimal, and a hexadecimal letter switches the
+// number read so far to hexadecimal ("abc" -> 2748, "x1F" -> 31, "1Fh" -> 31).
+// Whole literals also take a sign and "0x" ("-$1F" -> -31, "0x1F" -> 31). Text
+// with no number at all, or a number beyond 64 bits, gives 0. With `forceHex`
+// the digits are always read as hexadecimal.
 [[nodiscard]] qint64 ParseIntLenient(const QString& text, bool forceHex = false);
+
+// Where the settings of an executable are read from and written to.
+struct TSettingsLocation {
+  QString readPath;
+  QString writePath;
+};
+
+// The settings file lies beside the executable and bears its name with ".ini"
+// ("/opt/frivo/frivo" -> "/opt/frivo/frivo.ini"). When that folder cannot be
+// written (an installation under /usr), the file is kept in the user's
+// configuration folder instead ("<configHome>/frivo/frivo.ini"): it is written
+// there, and read from there once it exists; before that the file beside the
+// executable, if any, supplies the settings. `besideWritable` tells whether the
+// executable's folder can be written (see BesideFolderWritable).
+[[nodiscard]] TSettingsLocation LocateSettings(const QString& executablePath,
+                                               const QString& configHome, bool besideWritable);
+// Whether new files can be made in the folder of `path`.
+[[nodiscard]] bool BesideFolderWritable(const QString& path);
 
 class TMyIniFile {
  public:
-  // The file beside the executable, with the executable's name and ".ini" in
-  // place of its extension; encoding detected on loading.
+  // The program's settings file (LocateSettings of the running executable and
+  // the user's configuration folder); encoding detected on loading.
   TMyIniFile();
   // `encoding` is a TMyWStrings encoding code: the one to load the file with (0
   // detects it) and the one to write it in (0: CP932 when every character fits,
   // otherwise UTF-8 with a byte-order mark). A missing file gives an empty object.
+  // A file that cannot be read, or is larger than TMyWStrings::kMaxFileBytes,
+  // also gives an empty object, which then never writes over that file: it
+  // would replace settings it never saw.
   TMyIniFile(const QString& path, uint8_t encoding);
   // Writes the file if anything changed (UpdateFile), ignoring failure.
   virtual ~TMyIniFile();
@@ -115,6 +138,17 @@ class TMyIniFile {
   [[nodiscard]] TRect ReadRect(const QString& section, const QString& prefix, const TRect& def);
   void WriteRect(const QString& section, const QString& prefix, const TRect& rect);
 
+  // A window's or control's rectangle under its component name: ReadRect and
+  // WriteRect with `name` as prefix and its current rectangle as the default.
+  [[nodiscard]] TRect ReadBounds(const QString& section, const QString& name, const TRect& current);
+  void WriteBounds(const QString& section, const QString& name, const TRect& current);
+  // ReadBounds, moved into the work area of the nearest of `screens` (size kept;
+  // see MoveOntoScreen). Pure: the caller supplies the monitors.
+  [[nodiscard]] TRect ReadBoundsOnScreen(const QString& section, const QString& name,
+                                         const TRect& current,
+                                         const std::vector<TScreenArea>& screens);
+
+  // The file written by UpdateFile.
   [[nodiscard]] const QString& FilePath() const { return filePath_; }
   // The encoding the file was loaded in (detected when 0 was asked for).
   [[nodiscard]] uint8_t LoadEncoding() const { return loadEncoding_; }
@@ -138,6 +172,10 @@ class TMyIniFile {
   void DropWorkingCopy();
   [[nodiscard]] int FindKey(const QString& key) const;
 
+  TMyIniFile(const TSettingsLocation& location, uint8_t encoding, bool makeFolder);
+  // Loads `path` into the line list (see the constructor).
+  void Load(const QString& path);
+
   QString filePath_;
   std::unique_ptr<TMyWStrings> lines_;  // the whole file, one item per line
   // One item per header line, in file order: name, U+0001, header line number.
@@ -149,6 +187,8 @@ class TMyIniFile {
   // Set when an existing file could not be read: writing then would replace the
   // user's settings by the few keys written in this run.
   bool keepFile_ = false;
+  // The file's folder is made when missing (the user's configuration folder).
+  bool makeFolder_ = false;
   uint8_t loadEncoding_ = 0;
   uint8_t saveEncoding_ = 0;
 };

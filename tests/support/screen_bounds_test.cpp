@@ -9,7 +9,7 @@
 namespace frivo {
 
 // Prints rectangles in failure messages (found by argument-dependent lookup).
-void PrintTo(const TRect& r, std::ostream* os) {
+static void PrintTo(const TRect& r, std::ostream* os) {
   *os << "{" << r.Left << ", " << r.Top << ", " << r.Right << ", " << r.Bottom << "}";
 }
 
