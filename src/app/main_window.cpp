@@ -97,6 +97,7 @@ TApp_TOOLBmpCaptureEx::TApp_TOOLBmpCaptureEx(const TMyParam* param, QWidget* par
   connect(&timerTime_, &QTimer::timeout, this, [this] { Timer_TimeTimer(&timerTime_); });
   timerCapture_.setObjectName(QStringLiteral("Timer_Capture"));
   timerCapture_.setInterval(30);
+  connect(&timerCapture_, &QTimer::timeout, this, &TApp_TOOLBmpCaptureEx::Timer_CaptureTimer);
   resizeEnd_.setSingleShot(true);
   resizeEnd_.setInterval(150);
   connect(&resizeEnd_, &QTimer::timeout, this, &TApp_TOOLBmpCaptureEx::RebuildThumbnailStrip);
@@ -149,7 +150,9 @@ void TApp_TOOLBmpCaptureEx::BuildWidgets() {
   strip_ =
       new TThumbnailStrip(Action("Action_CaptureBack"), Action("Action_CaptureNext"), central_);
   connect(strip_, &TThumbnailStrip::ImageDoubleClicked, this,
-          [this](QLabel* image) { Action_CaptureBackExecute(image); });
+          [this](TThumbnailImage* image) { Image_0DblClick(image); });
+  connect(strip_, &TThumbnailStrip::ThumbnailClicked, this,
+          [this](QWidget* sender) { Image_0Click(sender); });
 
   panelBottom_ = new QWidget(central_);
   panelBottom_->setObjectName(QStringLiteral("Panel_Bottom"));
@@ -331,6 +334,7 @@ void TApp_TOOLBmpCaptureEx::FormDestroy() {
   if (!(keys.shift && keys.ctrl)) SaveSettings();
   Action_FileCloseExecute(nullptr);
   graph_.StillImage.clear();
+  capture_.Frames.clear();
   grabberCallback_.reset();
 }
 
@@ -472,12 +476,18 @@ void TApp_TOOLBmpCaptureEx::FormResize() {
 }
 
 void TApp_TOOLBmpCaptureEx::RebuildThumbnailStrip() {
+  // No record may be freed or moved while a run can still write into it.
+  if (capture_.CapturePending) {
+    rebuildDeferred_ = true;
+    return;
+  }
+  rebuildDeferred_ = false;
   const int count = ThumbnailCapacity(central_->width());
   strip_->SetCount(count);
-  frameCount_ = strip_->Count();
+  ResizeFrameRecords(strip_->Count());
   // The capture commands say how many frames a set holds.
-  const QString n = QString::number(frameCount_);
-  const QString n2 = QString::number(frameCount_ * 2);
+  const QString n = QString::number(FrameCount());
+  const QString n2 = QString::number(FrameCount() * 2);
   QAction* back = Action("Action_CaptureBack");
   back->setText(QStringLiteral("前の%1フレームをキャプチャ(&B)").arg(n));
   back->setStatusTip(QStringLiteral("取得フレームの%1フレーム前からキャプチャ "
@@ -491,7 +501,6 @@ void TApp_TOOLBmpCaptureEx::RebuildThumbnailStrip() {
           "取得フレームの次の%1フレームをキャプチャ ([Shift]キー併用で%2フレーム後からキャプチャ)")
           .arg(n, n2));
   next->setToolTip(next->statusTip());
-  OnFrameCountChanged();
 }
 
 void TApp_TOOLBmpCaptureEx::Action_ShowToolBarExecute(QObject*) {

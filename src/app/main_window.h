@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Frivo developers
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
 #include <QMainWindow>
@@ -77,6 +78,9 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   void Action_ShowHintPopupExecute(QObject* sender);
   void Action_HelpVersionInfoExecute(QObject* sender);
   void Action_FrameBackExecute(QObject* sender);
+  // Thumbnail events: select (panel, picture or label) and capture from there.
+  void Image_0Click(QObject* sender);
+  void Image_0DblClick(QObject* sender);
   // The position timer's tick; also the handler of Action_ShowTimeVerbose.
   void Timer_TimeTimer(QObject* sender);
 
@@ -93,6 +97,11 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   void FormResize();
   // Sizes the thumbnail strip to the window; runs when a resize or move ends.
   void RebuildThumbnailStrip();
+  // Sets the threshold n frames away from `base` and positions the player.
+  void StartCapture(int n, double base);
+  // Writes the preview picture to `fileName` (asks before replacing a file).
+  void SaveBitmapToFile(const QString& fileName);
+  [[nodiscard]] int SelectedFrameIndex();
 
   // ---- Access for the components and for tests -----------------------------------
   [[nodiscard]] QAction* Action(const char* name) const { return actions_[name]; }
@@ -106,7 +115,7 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   [[nodiscard]] bool SeekBusy() const { return seekBusy_; }
   [[nodiscard]] const QImage& PreviewBitmap() const { return previewBitmap_; }
   [[nodiscard]] TThumbnailStrip* Strip() const { return strip_; }
-  [[nodiscard]] int FrameCount() const { return frameCount_; }
+  [[nodiscard]] int FrameCount() const { return capture_.FrameCount(); }
   // The name shown as the window caption and on message boxes.
   [[nodiscard]] static QString DisplayName();
 
@@ -146,16 +155,31 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   // Capture collection on the position timer; shows a finished run.
   void CollectCapturedFrames();
 
-  // Steps that the capture, settings and history components fill in; see
+  // Capture runs.
+  void CaptureFromCommandLine(double startSeconds);
+  void Timer_CaptureTimer();
+  void GrabRendererImage();
+  void FinishCapture();
+  [[nodiscard]] double FrameTimeOf(const QObject* control) const;
+  [[nodiscard]] bool CanCapture() const;
+  // Enables or disables everything a capture run locks.
+  void SetCaptureLocked(bool locked);
+  void ArmCaptureRun();
+  // Ends a run the media's end has left short of frames.
+  void EndRunAtMediaEnd();
+  void ResizeFrameRecords(int count);
+  void OnFrameBitmapsSized(int width, int height);
+  void OnCapturedFramesDiscarded();
+  void ShowPreview(const QImage& picture);
+  // The first thumbnail's picture: the marker sender with which capture runs
+  // play and pause without changing PausedByUser.
+  [[nodiscard]] QObject* image0() const;
+
+  // Steps that the settings and history components fill in; see
   // main_window_pending.cpp.
   void LoadSettings();
   void SaveSettings();
   void AddToOpenHistory(const QString& path);
-  void CaptureFromCommandLine(double startSeconds);
-  void OnFrameCountChanged();
-  void OnFrameBitmapsSized(int width, int height);
-  void OnCapturedFramesDiscarded();
-  void OnFrameDelivered(double sampleTime, const BYTE* buffer, LONG bufferLen);
 
   // Seek bar events.
   void TrackBar1MouseDown(QMouseEvent* event);
@@ -181,7 +205,6 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   QWidget* panelControl_ = nullptr;
   QLabel* labelTime_ = nullptr;
   QLabel* labelDuration_ = nullptr;
-  QWidget* image0_ = nullptr;  // the marker sender of capture runs
   QToolButton* playPauseButton_ = nullptr;
 
   QTimer timerTime_;
@@ -200,7 +223,16 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   bool closing_ = false;
   bool destroyed_ = false;
   QImage previewBitmap_;
-  int frameCount_ = 5;
+  int selectedIndex_ = 0;
+  // The next SeekTo arms the capture run right before the seek, so the frames
+  // the seek delivers count; set by StartCapture and the thumbnail double click.
+  bool armBeforeSeek_ = false;
+  bool armedBySeek_ = false;
+  // When the frame time last changed, for ending a run at the media's end.
+  double lastSeenSample_ = -1;
+  QElapsedTimer sampleSeen_;
+  // A rebuild asked for while a run could still write the records.
+  bool rebuildDeferred_ = false;
 };
 
 // Whether a path names a file that can be opened: an existing file that is not a

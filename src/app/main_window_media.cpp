@@ -122,6 +122,8 @@ void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
   FormResize();
   Action_PlayMuteExecute(nullptr);
   graph_.TakePosition();
+  capture_.Duration.store(graph_.Duration);
+  capture_.FrameTime.store(graph_.FrameTime);
   trackBar_->setMaximum(static_cast<int>(graph_.Duration * 10));
   labelDuration_->setText(QStringLiteral("/") + FormatTime(3, graph_.Duration));
   Action_PlayRate_10Execute(nullptr);
@@ -152,7 +154,7 @@ void TApp_TOOLBmpCaptureEx::SetFrameBitmapsSize(int width, int height) {
   // A bitmap that already has the size keeps its picture: the re-open that
   // switches the grabber keeps the frame on show.
   if (previewBitmap_.size() != QSize(width, height)) {
-    previewBitmap_ = QImage(width, height, QImage::Format_RGB888);
+    previewBitmap_ = QImage(width, height, QImage::Format_BGR888);
     previewBitmap_.fill(Qt::black);
   }
   OnFrameBitmapsSized(width, height);
@@ -183,6 +185,9 @@ void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
   capture_.CapturePending = false;
   capture_.CaptureStartTime = 0;
   capture_.CaptureIndex.store(-1, std::memory_order_release);
+  capture_.CurrentPosition.store(0);
+  capture_.LastSampleTime.store(0);
+  timerCapture_.stop();
 
   if (!graph_.RestorePending) DiscardCapturedFrames();
   graph_.Release();
@@ -190,7 +195,7 @@ void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
 
 void TApp_TOOLBmpCaptureEx::DiscardCapturedFrames() {
   previewBitmap_ = QImage();
-  imageBitmap_->clear();
+  ShowPreview(QImage());
   strip_->ClearAll();
   OnCapturedFramesDiscarded();
   strip_->hide();

@@ -8,8 +8,12 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QToolTip>
+#include <chrono>
+#include <cmath>
+#include <thread>
 
 #include "app/main_window.h"
+#include "capture/frame_receiver.h"
 #include "platform/desktop.h"
 #include "playback/time_text.h"
 #include "playback/track_bar.h"
@@ -53,6 +57,14 @@ void TApp_TOOLBmpCaptureEx::SeekTo(double seconds) {
   if (graph_.UseSampleGrabber) graph_.SetBufferSamples(false);
   const bool wasRunning = graph_.HasGraph() && graph_.IsRunning(100);
   if (wasRunning) Action_PlayPauseExecute(nullptr);
+  if (armBeforeSeek_) {
+    // Once the pause has settled no frame passes the grabber until the seek, so
+    // a run armed now receives exactly the frames from the new position on.
+    armBeforeSeek_ = false;
+    (void)graph_.IsRunning(1000);
+    ArmCaptureRun();
+    armedBySeek_ = true;
+  }
   graph_.PutPosition(ClampPosition(seconds));
   if (graph_.UseSampleGrabber) graph_.SetBufferSamples(true);
   if (wasRunning) Action_PlayPlayExecute(nullptr);
@@ -82,7 +94,7 @@ void TApp_TOOLBmpCaptureEx::Action_PlayPlayPauseExecute(QObject*) {
 }
 
 void TApp_TOOLBmpCaptureEx::Action_PlayPlayExecute(QObject* sender) {
-  if (sender == nullptr || sender != image0_) capture_.PausedByUser = false;
+  if (sender == nullptr || sender != image0()) capture_.PausedByUser = false;
   if (!graph_.HasGraph()) return;
   // Ctrl puts the graph back on the frame on screen first when the two differ.
   if (IsCtrlDown() && std::abs(LastSampleTime() - currentPosition_) > 0.1) SeekTo(LastSampleTime());
@@ -94,7 +106,7 @@ void TApp_TOOLBmpCaptureEx::Action_PlayPauseExecute(QObject* sender) {
   if (!graph_.HasGraph()) return;
   graph_.Pause();
   Timer_TimeTimer(nullptr);
-  if (sender == nullptr || sender != image0_) capture_.PausedByUser = true;
+  if (sender == nullptr || sender != image0()) capture_.PausedByUser = true;
 }
 
 void TApp_TOOLBmpCaptureEx::Action_PlayStopExecute(QObject*) {
@@ -171,14 +183,16 @@ void TApp_TOOLBmpCaptureEx::Action_PlayFrameBackExecute(QObject* sender) {
   int n = 0;
   if (sender == Action("Action_PlayFrameBack")) n = -1;
   if (sender == Action("Action_PlayFrameNext")) n = 1;
-  if (IsShiftDown()) n *= frameCount_;
+  if (IsShiftDown()) n *= FrameCount();
   StepFrames(n);
 }
 
 void TApp_TOOLBmpCaptureEx::Timer_TimeTimer(QObject*) {
   if (!graph_.IsOpen()) return;
   currentPosition_ = graph_.CurrentPositionOrZero();
+  capture_.CurrentPosition.store(currentPosition_);
   if (!graph_.UseSampleGrabber) capture_.LastSampleTime.store(currentPosition_);
+  EndRunAtMediaEnd();
   if (capture_.CapturePending && capture_.CaptureIndex.load(std::memory_order_acquire) == -1)
     CollectCapturedFrames();
   const double last = LastSampleTime();
@@ -263,8 +277,9 @@ void TApp_TOOLBmpCaptureEx::TrackBar1MouseUp(QMouseEvent* event) {
 
 void TApp_TOOLBmpCaptureEx::BufferReceived(double sampleTime, const BYTE* buffer, LONG bufferLen) {
   // Streaming thread: no widget may be touched here.
-  capture_.LastSampleTime.store(sampleTime);
-  OnFrameDelivered(sampleTime, buffer, bufferLen);
+  TGraphCaptureAdapter graph(graph_);
+  if (ReceiveFrame(capture_, graph, graph_.StillImage, sampleTime, buffer, bufferLen))
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   RequestTimeTimer();
 }
 

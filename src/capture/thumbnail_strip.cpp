@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QToolButton>
 #include <algorithm>
@@ -30,6 +31,21 @@ QToolButton* CaptureButton(QAction* action, const char* name, Qt::ArrowType arro
 
 }  // namespace
 
+void TThumbnailImage::SetPicture(const QImage& picture) {
+  picture_ = picture;
+  update();
+}
+
+void TThumbnailImage::paintEvent(QPaintEvent*) {
+  if (picture_.isNull()) return;
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  const QSize fitted = picture_.size().scaled(size(), Qt::KeepAspectRatio);
+  const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2),
+                     fitted);
+  painter.drawImage(target, picture_);
+}
+
 int ThumbnailCapacity(int width) {
   const int room = width - 2 * kCaptureButtonWidth;
   return std::max(kMinThumbnails, room / kThumbnailWidth);
@@ -44,8 +60,12 @@ TThumbnailStrip::TThumbnailStrip(QAction* captureBack, QAction* captureNext, QWi
   SetCount(kMinThumbnails);
 }
 
-QLabel* TThumbnailStrip::Image(int index) const {
-  return findChild<QLabel*>(QStringLiteral("Image_%1").arg(index));
+QWidget* TThumbnailStrip::Panel(int index) const {
+  return findChild<QWidget*>(QStringLiteral("Panel_%1").arg(index));
+}
+
+TThumbnailImage* TThumbnailStrip::Image(int index) const {
+  return static_cast<TThumbnailImage*>(findChild<QWidget*>(QStringLiteral("Image_%1").arg(index)));
 }
 
 QLabel* TThumbnailStrip::Label(int index) const {
@@ -59,19 +79,25 @@ void TThumbnailStrip::SetCount(int count) {
   for (int i = count_; i < count; ++i) {
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel_%1").arg(i));
+    panel->setAutoFillBackground(true);
+    panel->installEventFilter(this);
     panel->setGeometry(kCaptureButtonWidth + i * kThumbnailWidth, 1, kThumbnailWidth,
                        kStripHeight - 1);
-    auto* image = new QLabel(panel);
+    auto* image = new TThumbnailImage(panel);
     image->setObjectName(QStringLiteral("Image_%1").arg(i));
     image->setGeometry(3, kImageTop, kThumbnailWidth - 6, kImageHeight);
-    image->setScaledContents(true);
+    image->setStatusTip(
+        QStringLiteral("ダブルクリックでこのフレームから5フレームをキャプチャ "
+                       "([Shift]キー併用でこのフレームの5フレーム前からキャプチャ)"));
+    image->setToolTip(image->statusTip());
     image->installEventFilter(this);
     auto* label = new QLabel(panel);
     label->setObjectName(QStringLiteral("Label_%1").arg(i));
     label->setGeometry(0, kImageTop + kImageHeight, kThumbnailWidth, kLabelHeight);
     label->setAlignment(Qt::AlignCenter);
+    label->installEventFilter(this);
     if (i > 0) {
-      if (const QLabel* last = Image(i - 1)) image->setPixmap(last->pixmap());
+      if (const TThumbnailImage* last = Image(i - 1)) image->SetPicture(last->Picture());
       if (const QLabel* lastLabel = Label(i - 1)) label->setText(lastLabel->text());
     }
     panel->show();
@@ -82,15 +108,34 @@ void TThumbnailStrip::SetCount(int count) {
 
 void TThumbnailStrip::ClearAll() {
   for (int i = 0; i < count_; ++i) {
-    if (QLabel* image = Image(i)) image->clear();
+    if (TThumbnailImage* image = Image(i)) image->SetPicture(QImage());
     if (QLabel* label = Label(i)) label->clear();
   }
 }
 
+void TThumbnailStrip::Highlight(int index) {
+  for (int i = 0; i < count_; ++i) {
+    QWidget* panel = Panel(i);
+    if (!panel) continue;
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window,
+                     palette().color(i == index ? QPalette::Dark : QPalette::Button));
+    panel->setPalette(colours);
+  }
+}
+
 bool TThumbnailStrip::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonDblClick) {
-    if (auto* image = qobject_cast<QLabel*>(watched)) Q_EMIT ImageDoubleClicked(image);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget) return QFrame::eventFilter(watched, event);
+  if (event->type() == QEvent::MouseButtonDblClick &&
+      widget->objectName().startsWith(QLatin1String("Image_"))) {
+    Q_EMIT ImageDoubleClicked(static_cast<TThumbnailImage*>(widget));
     return true;
+  }
+  if (event->type() == QEvent::MouseButtonPress &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    Q_EMIT ThumbnailClicked(widget);
+    return false;
   }
   return QFrame::eventFilter(watched, event);
 }

@@ -3,13 +3,30 @@
 #pragma once
 
 #include <QFrame>
+#include <QImage>
 #include <QString>
+#include <QWidget>
 
 class QAction;
 class QLabel;
 class QToolButton;
 
 namespace frivo {
+
+// A thumbnail's picture, "Image_<i>": holds the frame at its full size and draws
+// it centred and scaled down to fit, keeping its proportions.
+class TThumbnailImage : public QWidget {
+ public:
+  explicit TThumbnailImage(QWidget* parent = nullptr) : QWidget(parent) {}
+  void SetPicture(const QImage& picture);
+  [[nodiscard]] const QImage& Picture() const { return picture_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage picture_;
+};
 
 // Geometry of the strip: a capture-back button panel at the left, a capture-next
 // button panel at the right and thumbnail panels between them.
@@ -35,13 +52,19 @@ class TThumbnailStrip : public QFrame {
   // Grows or shrinks to `count` thumbnails. A new thumbnail starts as a copy of
   // the last existing one (picture and label), so a wider strip shows no holes.
   void SetCount(int count);
-  [[nodiscard]] QLabel* Image(int index) const;
+  [[nodiscard]] QWidget* Panel(int index) const;
+  [[nodiscard]] TThumbnailImage* Image(int index) const;
   [[nodiscard]] QLabel* Label(int index) const;
   // Empties every picture and label.
   void ClearAll();
+  // Gives the thumbnail at `index` the highlight colour and every other one the
+  // normal face; -1 highlights none.
+  void Highlight(int index);
 
  Q_SIGNALS:
-  void ImageDoubleClicked(QLabel* image);
+  // A thumbnail's panel, picture or label was clicked.
+  void ThumbnailClicked(QWidget* sender);
+  void ImageDoubleClicked(TThumbnailImage* image);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

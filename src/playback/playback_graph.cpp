@@ -114,6 +114,16 @@ long TPlaybackGraph::CurrentImageSize() const {
   return size;
 }
 
+bool TPlaybackGraph::CurrentImage(std::vector<BYTE>* buffer) const {
+  const ComPtr<IBasicVideo> video = Query<IBasicVideo>(Graph);
+  LONG size = 0;
+  if (!video || FAILED(video->GetCurrentImage(&size, nullptr)) || size <= 0) return false;
+  const LONG required = size;
+  buffer->resize(static_cast<std::size_t>(required));
+  if (FAILED(video->GetCurrentImage(&size, buffer->data()))) return false;
+  return true;
+}
+
 void TPlaybackGraph::TakePosition() {
   Position = Query<IMediaPosition>(Graph);
   Duration = 0;

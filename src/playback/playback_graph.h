@@ -44,6 +44,8 @@ class TPlaybackGraph {
   void AttachVideoWindow(QWidget* panel);
   // Size in bytes of the renderer's current image, or -1 when it cannot say.
   [[nodiscard]] long CurrentImageSize() const;
+  // The frame on screen as a packed DIB into `buffer` (resized when too small).
+  [[nodiscard]] bool CurrentImage(std::vector<BYTE>* buffer) const;
   // Takes the position interface; reads Duration.
   void TakePosition();
 

@@ -150,7 +150,7 @@ TEST_F(MainWindowTest, ThumbnailStripFollowsTheWidthWhenAResizeEnds) {
   window_->resize(474 + 86 * 2, window_->height());
   window_->RebuildThumbnailStrip();
   EXPECT_EQ(window_->Strip()->Count(), 7);
-  EXPECT_NE(window_->findChild<QLabel*>(QStringLiteral("Image_6")), nullptr);
+  EXPECT_NE(window_->findChild<QWidget*>(QStringLiteral("Image_6")), nullptr);
   EXPECT_EQ(window_->Action("Action_CaptureBack")->text(),
             QStringLiteral("前の7フレームをキャプチャ(&B)"));
   EXPECT_EQ(
@@ -160,7 +160,7 @@ TEST_F(MainWindowTest, ThumbnailStripFollowsTheWidthWhenAResizeEnds) {
   window_->resize(504, window_->height());
   window_->RebuildThumbnailStrip();
   EXPECT_EQ(window_->Strip()->Count(), 5);
-  EXPECT_EQ(window_->findChild<QLabel*>(QStringLiteral("Image_5")), nullptr);
+  EXPECT_EQ(window_->findChild<QWidget*>(QStringLiteral("Image_5")), nullptr);
   EXPECT_EQ(window_->Action("Action_CaptureBack")->text(),
             QStringLiteral("前の5フレームをキャプチャ(&B)"));
 }

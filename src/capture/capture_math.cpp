@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#include "capture/capture_math.h"
+
+namespace frivo {
+
+TCaptureStart CaptureStart(int n, double base, double frameTime) {
+  TCaptureStart start;
+  start.threshold = base + n * frameTime;
+  start.seekTarget = n <= 0 ? start.threshold - 0.6 * frameTime : start.threshold + 0.4 * frameTime;
+  return start;
+}
+
+int TrailingIndex(const QString& name) {
+  qsizetype first = name.size();
+  while (first > 0 && name.at(first - 1).isDigit() && name.at(first - 1).unicode() < 128) --first;
+  if (first == name.size()) return 0;
+  bool ok = false;
+  const int index = name.mid(first).toInt(&ok);
+  return ok ? index : 0;
+}
+
+double NextSetBase(std::span<const double> times) {
+  for (auto it = times.rbegin(); it != times.rend(); ++it) {
+    if (*it > 0) return *it;
+  }
+  return times.empty() ? -1.0 : times.front();
+}
+
+bool NearEnd(double duration, int frameCount, double frameTime, double shown) {
+  return duration - frameCount * frameTime <= shown;
+}
+
+}  // namespace frivo

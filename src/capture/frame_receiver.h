@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#pragma once
+
+#include <QByteArray>
+#include <vector>
+
+#include "capture/capture_state.h"
+#include "playback/com.h"
+
+namespace frivo {
+
+class TPlaybackGraph;
+
+// What the frame handler needs of the open graph, called on the streaming thread.
+class ICaptureGraph {
+ public:
+  virtual ~ICaptureGraph() = default;
+  // Copies the grabber's buffered copy of the current frame; false on failure.
+  virtual bool GetCurrentBuffer(LONG size, BYTE* buffer) = 0;
+  virtual void Pause() = 0;
+};
+
+// The playback graph seen by the frame handler.
+class TGraphCaptureAdapter final : public ICaptureGraph {
+ public:
+  explicit TGraphCaptureAdapter(const TPlaybackGraph& graph) : graph_(graph) {}
+  bool GetCurrentBuffer(LONG size, BYTE* buffer) override;
+  void Pause() override;
+
+ private:
+  const TPlaybackGraph& graph_;
+};
+
+// One delivered frame (streaming thread). Records the frame's time as the last
+// one seen; while a run is armed, stores every frame at or after the run's
+// threshold into the next record with its time, and ends the run when the set
+// is full or the end of the media is near (pausing the player again when the
+// user had paused it). `still` is the transfer buffer, resized to the delivered
+// length. Returns true when the frame is ahead of the polled position, so the
+// caller holds the streaming thread back for a moment.
+// The picture is taken from `buffer`, the frame being delivered; the grabber's
+// buffered copy (which stays behind while a seek turns buffering off) is the
+// fallback when no buffer is handed in.
+[[nodiscard]] bool ReceiveFrame(TCaptureState& state, ICaptureGraph& graph,
+                                std::vector<BYTE>& still, double sampleTime, const BYTE* buffer,
+                                LONG bufferLen);
+
+// A BMP file image made from a packed DIB (header, colour table, rows) by putting
+// the 14-byte file header in front. Empty when the DIB header is not sound.
+[[nodiscard]] QByteArray BmpFileFromPackedDib(const BYTE* dib, qsizetype size);
+
+}  // namespace frivo

@@ -1,0 +1,265 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+// Capture runs on real files: every captured frame must be the frame whose time
+// its label shows. The frame number is read from the barcode each frame carries.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <cmath>
+#include <functional>
+
+#include "app/main_window.h"
+#include "capture/thumbnail_strip.h"
+#include "common/temp_dir.h"
+#include "fixtures/barcode.h"
+#include "fixtures/fixtures.h"
+#include "platform/desktop.h"
+#include "platform/dialogs.h"
+#include "playback/time_text.h"
+
+namespace frivo {
+namespace {
+
+bool WaitFor(const std::function<bool()>& done) {
+  QDeadlineTimer deadline(30000);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+class CaptureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldMessages_ = SetMessageBoxHook([this](const QString&, const QString& text, bool question) {
+      messages_.push_back(text);
+      return question && answerYes_;
+    });
+    oldDialogs_ = SetFileDialogHook([this](TFileDialog& dialog, bool) {
+      proposed_ = dialog.fileName;
+      if (answer_.isEmpty()) return false;
+      dialog.fileName = answer_;
+      dialog.filterIndex = answerFilter_;
+      return true;
+    });
+    oldModifiers_ = SetModifierHook([this] { return modifiers_; });
+    window_ = std::make_unique<TApp_TOOLBmpCaptureEx>();
+    window_->show();
+  }
+  void TearDown() override {
+    window_.reset();
+    SetMessageBoxHook(oldMessages_);
+    SetFileDialogHook(oldDialogs_);
+    SetModifierHook(oldModifiers_);
+  }
+
+  void Open(const char* fixture, bool grabber = true) {
+    if (window_->Action("Action_CaptureSampleGrabber")->isChecked() != grabber)
+      window_->Action("Action_CaptureSampleGrabber")->trigger();
+    info_ = test::FindFixture(fixture);
+    window_->OpenMedia(test::FixturePath(fixture));
+    ASSERT_TRUE(window_->Playback().IsOpen()) << fixture;
+    frame_ = window_->Playback().FrameTime;
+  }
+  void PauseAt(double seconds) {
+    window_->Action_PlayPauseExecute(nullptr);
+    window_->SeekTo(seconds);
+    ASSERT_TRUE(WaitFor([&] {
+      window_->Timer_TimeTimer(nullptr);
+      return window_->Playback().State() == State_Paused &&
+             std::abs(window_->LastSampleTime() - seconds) < frame_ / 2;
+    }));
+  }
+  // Runs a capture command and waits until its set is shown.
+  void Capture(const char* action) {
+    window_->Action(action)->trigger();
+    ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; })) << action;
+  }
+  // The frame numbers the thumbnails show, by their barcodes, and by their labels.
+  std::vector<int> ShownFrames() const {
+    std::vector<int> frames;
+    for (int i = 0; i < window_->FrameCount(); ++i)
+      frames.push_back(test::ReadFrameCode(window_->Strip()->Image(i)->Picture()));
+    return frames;
+  }
+  std::vector<int> LabelledFrames() const {
+    std::vector<int> frames;
+    for (int i = 0; i < window_->FrameCount(); ++i) {
+      const double time = ParseTimeText(window_->Strip()->Label(i)->text());
+      const double first = info_->firstFrameNs / 1e9;
+      frames.push_back(static_cast<int>(std::lround((time - first) / frame_)));
+    }
+    return frames;
+  }
+  static std::vector<int> Run(int first, int count = 5) {
+    std::vector<int> frames;
+    for (int i = 0; i < count; ++i) frames.push_back(first + i);
+    return frames;
+  }
+
+  std::unique_ptr<TApp_TOOLBmpCaptureEx> window_;
+  const test::FixtureInfo* info_ = nullptr;
+  double frame_ = 0;
+  std::vector<QString> messages_;
+  bool answerYes_ = false;
+  QString answer_;
+  QString proposed_;
+  int answerFilter_ = 1;
+  ModifierState modifiers_;
+
+ private:
+  MessageBoxHook oldMessages_;
+  FileDialogHook oldDialogs_;
+  ModifierHook oldModifiers_;
+};
+
+TEST_F(CaptureTest, SetsAreConsecutiveFramesLabelledWithTheirTimes) {
+  for (const char* fixture : {test::kH264Mp4, test::kMjpegAvi, test::kVp8Webm}) {
+    SCOPED_TRACE(fixture);
+    Open(fixture);
+    PauseAt(40 * frame_);
+    Capture("Action_CaptureNow");
+    EXPECT_EQ(ShownFrames(), Run(40));
+    EXPECT_EQ(LabelledFrames(), Run(40));
+    // The player pauses again after a run started from a paused player.
+    EXPECT_TRUE(WaitFor([&] { return window_->Playback().State() == State_Paused; }));
+    Capture("Action_CaptureNext");
+    EXPECT_EQ(ShownFrames(), Run(45));
+    EXPECT_EQ(LabelledFrames(), Run(45));
+    // The previous set starts six frames before the first captured one.
+    Capture("Action_CaptureBack");
+    EXPECT_EQ(ShownFrames(), Run(39));
+    EXPECT_EQ(LabelledFrames(), Run(39));
+    modifiers_.shift = true;
+    Capture("Action_CaptureNext");  // seven frames after the last captured one
+    modifiers_.shift = false;
+    EXPECT_EQ(ShownFrames(), Run(50));
+    // A finished run selects the first frame, shows it and puts it on the clipboard.
+    EXPECT_EQ(test::ReadFrameCode(window_->PreviewBitmap()), 50);
+    EXPECT_EQ(test::ReadFrameCode(QGuiApplication::clipboard()->image()), 50);
+    EXPECT_TRUE(window_->Action("Action_FileSaveAs")->isEnabled());
+    EXPECT_TRUE(window_->Action("Action_EditCopy")->isEnabled());
+    EXPECT_TRUE(window_->Action("Action_CaptureNow")->isEnabled());
+  }
+}
+
+TEST_F(CaptureTest, NearTheEndTheLastSetIsTaken) {
+  Open(test::kH264Mp4);
+  const int last = info_->frameCount - 1;
+  PauseAt((last - 2) * frame_);
+  // The next-set command is enabled only after a first set; its handler guards itself.
+  window_->Action_CaptureBackExecute(window_->Action("Action_CaptureNext"));
+  ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
+  // Fewer than five frames are left: the run takes the last ones of the media
+  // and ends with the last frame, even though the sound runs a little longer.
+  const std::vector<int> frames = ShownFrames();
+  ASSERT_GE(frames[0], last - 4) << ::testing::PrintToString(frames)
+                                 << ::testing::PrintToString(LabelledFrames());
+  int stored = 0;
+  while (stored < 5 && frames[stored] >= 0 && (stored == 0 || frames[stored] == frames[0] + stored))
+    ++stored;
+  EXPECT_EQ(frames[stored - 1], last);
+  EXPECT_EQ(LabelledFrames()[stored - 1], last);
+}
+
+TEST_F(CaptureTest, DoubleClickAndArrowsWorkOnTheThumbnails) {
+  Open(test::kH264Mp4);
+  PauseAt(20 * frame_);
+  Capture("Action_CaptureNow");
+  ASSERT_EQ(ShownFrames(), Run(20));
+  // Arrow keys move the selection within the set and stop at its ends.
+  window_->Action_FrameBackExecute(window_->Action("Action_FrameNext"));
+  EXPECT_EQ(test::ReadFrameCode(window_->PreviewBitmap()), 21);
+  for (int i = 0; i < 6; ++i) window_->Action_FrameBackExecute(window_->Action("Action_FrameNext"));
+  EXPECT_EQ(test::ReadFrameCode(window_->PreviewBitmap()), 24);
+  // Clicking a label selects its thumbnail.
+  window_->Image_0Click(window_->Strip()->Label(2));
+  EXPECT_EQ(test::ReadFrameCode(window_->PreviewBitmap()), 22);
+  // A double click captures from that thumbnail's frame on.
+  window_->Image_0DblClick(window_->Strip()->Image(3));
+  ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
+  EXPECT_EQ(ShownFrames(), Run(23));
+  // Closing empties the strip and the preview and disables saving.
+  window_->Action_FileCloseExecute(nullptr);
+  EXPECT_TRUE(window_->Strip()->Image(0)->Picture().isNull());
+  EXPECT_EQ(window_->Strip()->Label(0)->text(), QString());
+  EXPECT_TRUE(window_->PreviewBitmap().isNull());
+  EXPECT_FALSE(window_->Action("Action_FileSaveAs")->isEnabled());
+}
+
+TEST_F(CaptureTest, RendererCopyModeFillsEverySlot) {
+  Open(test::kH264Mp4, /*grabber=*/false);
+  ASSERT_FALSE(window_->Playback().UseSampleGrabber);
+  PauseAt(30 * frame_);
+  Capture("Action_CaptureNow");
+  // Frames come from the renderer as it plays, so they are not consecutive, but
+  // each slot holds a real frame with the time polled when it was taken.
+  const std::vector<int> frames = ShownFrames();
+  for (int i = 0; i < window_->FrameCount(); ++i) {
+    EXPECT_GE(frames[i], 30) << i;
+    if (i > 0) {
+      EXPECT_GE(frames[i], frames[i - 1]) << i;
+    }
+    EXPECT_FALSE(window_->Strip()->Label(i)->text().isEmpty()) << i;
+  }
+}
+
+TEST_F(CaptureTest, SavingFollowsTheChosenTypeAndAsksBeforeReplacing) {
+  Open(test::kH264Mp4);
+  PauseAt(10 * frame_);
+  Capture("Action_CaptureNow");
+  const test::TempDir dir;
+  struct Case {
+    const char* action;
+    int filter;
+    const char* typed;
+    const char* written;
+    const char* format;
+  };
+  const Case cases[] = {
+      {"Action_FileSaveBmp", 1, "shot", "shot.bmp", "BMP"},
+      {"Action_FileSaveGif", 2, "shot.jpg", "shot.jpg.gif", "GIF"},
+      {"Action_FileSaveJpeg", 3, "photo", "photo.jpeg", "JPEG"},
+      {"Action_FileSaveAs", 4, "any.gif", "any.gif.bmp", "BMP"},
+  };
+  for (const Case& c : cases) {
+    answer_ = dir.File(QString::fromLatin1(c.typed));
+    answerFilter_ = c.filter;
+    window_->Action(c.action)->trigger();
+    const QString written = dir.File(QString::fromLatin1(c.written));
+    const QImage image(written, c.format);
+    ASSERT_FALSE(image.isNull()) << c.written;
+    EXPECT_EQ(test::ReadFrameCode(image), 10) << c.written;
+    EXPECT_EQ(window_->Dialog_SaveAs.initialDir, dir.Path());
+  }
+  EXPECT_TRUE(messages_.empty());
+  // The next dialog proposes only the last name; an existing file needs a yes.
+  answer_ = dir.File(QStringLiteral("shot.bmp"));
+  answerFilter_ = 1;
+  const QByteArray before = test::ReadAll(answer_);
+  test::WriteAll(answer_, "old");
+  window_->Action("Action_FileSaveAs")->trigger();
+  EXPECT_EQ(proposed_, QStringLiteral("any.gif"));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], answer_ + QStringLiteral("\rは既に存在します。上書きしますか?"));
+  EXPECT_EQ(test::ReadAll(answer_), QByteArray("old"));
+  answerYes_ = true;
+  window_->Action("Action_FileSaveAs")->trigger();
+  EXPECT_EQ(test::ReadAll(answer_), before);
+  // A folder that does not exist gives the failure message with the final name.
+  messages_.clear();
+  answer_ = dir.File(QStringLiteral("none/photo.jpg"));
+  answerFilter_ = 3;
+  window_->Action("Action_FileSaveAs")->trigger();
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0],
+            dir.File(QStringLiteral("none/photo.jpeg")) + QStringLiteral("\r保存できませんでした"));
+}
+
+}  // namespace
+}  // namespace frivo
