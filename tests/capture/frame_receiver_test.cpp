@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#include "capture/frame_receiver.h"
+
+#include <gtest/gtest.h>
+
+#include <QtEndian>
+
+#include "capture/capture_math.h"
+#include "playback/media_type.h"
+
+namespace frivo {
+namespace {
+
+// A graph that records pauses and can fail its buffer copy.
+class FakeGraph : public ICaptureGraph {
+ public:
+  bool GetCurrentBuffer(LONG size, BYTE* buffer) override {
+    if (failCopy) return false;
+    std::fill(buffer, buffer + size, fill);
+    return true;
+  }
+  void Pause() override { ++pauses; }
+  bool failCopy = false;
+  BYTE fill = 0;
+  int pauses = 0;
+};
+
+constexpr int kWidth = 3, kHeight = 2;
+
+// A bottom-up 24-bit frame whose every byte is `value`.
+std::vector<BYTE> Frame(BYTE value) {
+  return std::vector<BYTE>(static_cast<std::size_t>(kHeight * Rgb24Stride(kWidth)), value);
+}
+
+class FrameReceiverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int i = 0; i < 5; ++i) {
+      auto record = std::make_unique<T_TimeBitmap>();
+      record->SetSize(kWidth, kHeight);
+      state.Frames.push_back(std::move(record));
+    }
+    state.Duration = 10.0;
+    state.FrameTime = 0.04;
+    state.CurrentPosition = 100.0;  // never ahead: no hold-back
+  }
+  bool Deliver(double time, BYTE value) {
+    const std::vector<BYTE> frame = Frame(value);
+    return ReceiveFrame(state, graph, still, time, frame.data(), static_cast<LONG>(frame.size()));
+  }
+  int PixelOf(int slot) const { return state.Frames[slot]->ConstScanLine(0)[0]; }
+
+  TCaptureState state;
+  FakeGraph graph;
+  std::vector<BYTE> still;
+};
+
+TEST_F(FrameReceiverTest, StoresFramesFromTheThresholdOnUntilTheSetIsFull) {
+  state.CaptureStartTime = 1.0;
+  state.CaptureIndex = 0;
+  EXPECT_FALSE(Deliver(0.96, 1));  // before the threshold: seen, not stored
+  EXPECT_DOUBLE_EQ(state.LastSampleTime.load(), 0.96);
+  EXPECT_EQ(state.CaptureIndex.load(), 0);
+  EXPECT_EQ(state.Frames[0]->Time, -1.0);
+  for (int i = 0; i < 5; ++i) (void)Deliver(1.0 + i * 0.04, static_cast<BYTE>(10 + i));
+  EXPECT_EQ(state.CaptureIndex.load(), -1);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_DOUBLE_EQ(state.Frames[i]->Time, 1.0 + i * 0.04) << i;
+    EXPECT_EQ(PixelOf(i), 10 + i) << i;
+  }
+  EXPECT_EQ(graph.pauses, 0);  // the user had not paused
+  // Once the run is over, frames only move the time on.
+  (void)Deliver(2.0, 99);
+  EXPECT_EQ(PixelOf(0), 10);
+  EXPECT_DOUBLE_EQ(state.LastSampleTime.load(), 2.0);
+}
+
+TEST_F(FrameReceiverTest, EndsEarlyNearTheEndAndPausesForAPausedUser) {
+  state.PausedByUser = true;
+  state.CaptureStartTime = 9.9;
+  state.CaptureIndex = 0;
+  (void)Deliver(9.92, 5);
+  EXPECT_EQ(state.CaptureIndex.load(), 1);  // 9.92 is not past 10 - 1.5 frames
+  (void)Deliver(9.96, 6);
+  EXPECT_EQ(state.CaptureIndex.load(), -1);
+  EXPECT_EQ(graph.pauses, 1);
+  EXPECT_EQ(state.Frames[2]->Time, -1.0);  // the rest keep what they had
+}
+
+TEST_F(FrameReceiverTest, FallsBackToTheGrabbersCopyAndKeepsThePictureWhenThatFails) {
+  state.CaptureStartTime = 0;
+  state.CaptureIndex = 0;
+  graph.fill = 42;
+  still = Frame(0);  // sized at open
+  (void)ReceiveFrame(state, graph, still, 0.5, nullptr, 0);
+  EXPECT_EQ(PixelOf(0), 42);
+  graph.failCopy = true;
+  state.Frames[1]->AssignPicture(*state.Frames[0]);
+  (void)ReceiveFrame(state, graph, still, 0.54, nullptr, 0);
+  EXPECT_EQ(PixelOf(1), 42);  // old picture
+  EXPECT_DOUBLE_EQ(state.Frames[1]->Time, 0.54);  // new time, and the run goes on
+  EXPECT_EQ(state.CaptureIndex.load(), 2);
+}
+
+TEST_F(FrameReceiverTest, HoldsBackFramesAheadOfThePolledPosition) {
+  state.CurrentPosition = 1.0;
+  EXPECT_TRUE(Deliver(1.04, 0));
+  EXPECT_FALSE(Deliver(1.0, 0));
+  EXPECT_FALSE(Deliver(0.5, 0));
+}
+
+TEST(BmpFileFromPackedDib, PutsTheFileHeaderInFront) {
+  struct Case {
+    quint16 bitCount;
+    quint32 colorsUsed;
+    quint32 offBits;
+  };
+  const Case cases[] = {{24, 0, 54}, {32, 0, 54}, {8, 0, 54 + 1024}, {8, 16, 54 + 64},
+                        {4, 0, 54 + 64}, {1, 0, 54 + 8}};
+  for (const Case& c : cases) {
+    std::vector<BYTE> dib(40 + 1024 + 16, 0);
+    qToLittleEndian<quint32>(40, dib.data());
+    qToLittleEndian<quint16>(c.bitCount, dib.data() + 14);
+    qToLittleEndian<quint32>(c.colorsUsed, dib.data() + 32);
+    const QByteArray file = BmpFileFromPackedDib(dib.data(), static_cast<qsizetype>(dib.size()));
+    ASSERT_EQ(file.size(), static_cast<qsizetype>(dib.size() + 14)) << c.bitCount;
+    const auto* bytes = reinterpret_cast<const uchar*>(file.constData());
+    EXPECT_EQ(qFromLittleEndian<quint16>(bytes), 0x4D42);
+    EXPECT_EQ(qFromLittleEndian<quint32>(bytes + 2), dib.size() + 14);
+    EXPECT_EQ(qFromLittleEndian<quint32>(bytes + 6), 0u);
+    EXPECT_EQ(qFromLittleEndian<quint32>(bytes + 10), c.offBits) << c.bitCount;
+  }
+  // Too short, or a header size past the data: nothing.
+  std::vector<BYTE> small(20, 0);
+  EXPECT_TRUE(BmpFileFromPackedDib(small.data(), 20).isEmpty());
+  std::vector<BYTE> lying(40, 0);
+  qToLittleEndian<quint32>(4000, lying.data());
+  EXPECT_TRUE(BmpFileFromPackedDib(lying.data(), 40).isEmpty());
+  EXPECT_TRUE(BmpFileFromPackedDib(nullptr, 100).isEmpty());
+}
+
+TEST(CaptureMath, ThresholdsAndSeekTargets) {
+  const double d = 0.04, t = 10.0;
+  struct Case {
+    int n;
+    double base, threshold, seek;
+  };
+  const Case cases[] = {
+      {-6, t, t - 6 * d, t - 6.6 * d},    // previous set
+      {-12, t, t - 12 * d, t - 12.6 * d},  // previous set with Shift
+      {1, t, t + d, t + 1.4 * d},          // next set
+      {7, t, t + 7 * d, t + 7.4 * d},      // next set with Shift
+      {0, t, t, t - 0.6 * d},              // from a time (command line)
+      {1, -1.0, d - 1.0, d - 1.0 + 0.4 * d},  // empty set: from the start
+  };
+  for (const Case& c : cases) {
+    const TCaptureStart start = CaptureStart(c.n, c.base, d);
+    EXPECT_NEAR(start.threshold, c.threshold, 1e-12) << c.n;
+    EXPECT_NEAR(start.seekTarget, c.seek, 1e-12) << c.n;
+  }
+  EXPECT_EQ(TrailingIndex(QStringLiteral("Image_12")), 12);
+  EXPECT_EQ(TrailingIndex(QStringLiteral("Panel_0")), 0);
+  EXPECT_EQ(TrailingIndex(QStringLiteral("Image_")), 0);
+  EXPECT_EQ(TrailingIndex(QStringLiteral("Panel_Frame")), 0);
+  EXPECT_DOUBLE_EQ(NextSetBase(std::vector<double>{1.0, 1.04, 1.08, -1.0, -1.0}), 1.08);
+  EXPECT_DOUBLE_EQ(NextSetBase(std::vector<double>{-1.0, -1.0}), -1.0);
+  EXPECT_DOUBLE_EQ(NextSetBase(std::vector<double>{0.0, -1.0}), 0.0);
+  EXPECT_TRUE(NearEnd(10.0, 5, 0.04, 9.81));
+  EXPECT_TRUE(NearEnd(10.0, 5, 0.04, 9.8));
+  EXPECT_FALSE(NearEnd(10.0, 5, 0.04, 9.79));
+}
+
+}  // namespace
+}  // namespace frivo
