@@ -21,8 +21,10 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/app_icon.h"
 #include "app/command_line.h"
 #include "app/main_layout.h"
+#include "capture/preview_view.h"
 #include "capture/sample_grabber_cb.h"
 #include "capture/thumbnail_strip.h"
 #include "platform/desktop.h"
@@ -112,11 +114,6 @@ TApp_TOOLBmpCaptureEx::~TApp_TOOLBmpCaptureEx() {
   FormDestroy();
 }
 
-QString TApp_TOOLBmpCaptureEx::DisplayName() {
-  // The product name of the program's own version record.
-  return QStringLiteral("Frivo");
-}
-
 void TApp_TOOLBmpCaptureEx::BuildWidgets() {
   central_ = new QWidget(this);
   central_->setObjectName(QStringLiteral("Panel_Client"));
@@ -137,15 +134,11 @@ void TApp_TOOLBmpCaptureEx::BuildWidgets() {
 
   panelBitmapBase_ = new QFrame(central_);
   panelBitmapBase_->setObjectName(QStringLiteral("Panel_BitmapBase"));
-  gridBitmap_ = new QScrollArea(panelBitmapBase_);
-  gridBitmap_->setObjectName(QStringLiteral("Grid_Bitmap"));
-  gridBitmap_->setAlignment(Qt::AlignCenter);
-  imageBitmap_ = NewLabel("Image_Bitmap", nullptr);
-  imageBitmap_->setScaledContents(true);
-  gridBitmap_->setWidget(imageBitmap_);
-  gridBitmap_->setWidgetResizable(true);
-  labelStretch_ = NewLabel("Label_Stretch", panelBitmapBase_);
-  labelStretch_->setAlignment(Qt::AlignCenter);
+  preview_ = new TPreviewView(panelBitmapBase_);
+  connect(preview_, &TPreviewView::AlwaysFitChanged, this,
+          [this](bool fit) { Action("Action_ZoomAlwaysFit")->setChecked(fit); });
+  connect(preview_, &TPreviewView::ContextMenuRequested, this,
+          [this](QPoint at) { Menu(QStringLiteral("Popupmenu_Image"))->popup(at); });
 
   strip_ =
       new TThumbnailStrip(Action("Action_CaptureBack"), Action("Action_CaptureNext"), central_);
@@ -278,6 +271,8 @@ void TApp_TOOLBmpCaptureEx::BuildToolBars() {
 
 void TApp_TOOLBmpCaptureEx::FormCreate(const TMyParam* param) {
   setWindowTitle(DisplayName());
+  setWindowIcon(AppIcon());
+  QGuiApplication::setWindowIcon(AppIcon());
   // No window can be narrower than five thumbnails and the two capture buttons.
   setMinimumWidth(kMinThumbnails * kThumbnailWidth + 2 * kCaptureButtonWidth);
   resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -466,8 +461,7 @@ void TApp_TOOLBmpCaptureEx::FormResize() {
   const int paneHeight = panes.videoPane.height();
   panelVideo_->setGeometry(0, 0, paneWidth, std::max(0, paneHeight - 17));
   labelSize_->setGeometry(0, std::max(0, paneHeight - 12), paneWidth, 12);
-  gridBitmap_->setGeometry(0, 0, paneWidth, std::max(0, paneHeight - 16));
-  labelStretch_->setGeometry(0, std::max(0, paneHeight - 12), paneWidth, 12);
+  preview_->Relayout();
 
   if (graph_.HasGraph() && previewBitmap_.width() >= 1 && previewBitmap_.height() >= 1) {
     const QRect video = FitVideoRect(previewBitmap_.size(), panelVideo_->size());

@@ -27,6 +27,7 @@ namespace frivo {
 
 class TMyParam;
 class TMyTrackBar;
+class TPreviewView;
 class TThumbnailStrip;
 class T_MySampleGrabberCB;
 
@@ -115,6 +116,7 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   [[nodiscard]] bool SeekBusy() const { return seekBusy_; }
   [[nodiscard]] const QImage& PreviewBitmap() const { return previewBitmap_; }
   [[nodiscard]] TThumbnailStrip* Strip() const { return strip_; }
+  [[nodiscard]] TPreviewView* Preview() const { return preview_; }
   [[nodiscard]] int FrameCount() const { return capture_.FrameCount(); }
   // The name shown as the window caption and on message boxes.
   [[nodiscard]] static QString DisplayName();
@@ -196,9 +198,7 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   QWidget* panelVideo_ = nullptr;
   QLabel* labelSize_ = nullptr;
   QFrame* panelBitmapBase_ = nullptr;
-  QScrollArea* gridBitmap_ = nullptr;
-  QLabel* imageBitmap_ = nullptr;
-  QLabel* labelStretch_ = nullptr;
+  TPreviewView* preview_ = nullptr;
   TThumbnailStrip* strip_ = nullptr;
   QWidget* panelBottom_ = nullptr;
   TMyTrackBar* trackBar_ = nullptr;

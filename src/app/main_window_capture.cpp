@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "capture/capture_math.h"
 #include "capture/frame_receiver.h"
+#include "capture/preview_view.h"
 #include "capture/thumbnail_strip.h"
 #include "imaging/image_writers.h"
 #include "imaging/save_rules.h"
@@ -366,7 +367,26 @@ void TApp_TOOLBmpCaptureEx::SaveBitmapToFile(const QString& fileName) {
 
 void TApp_TOOLBmpCaptureEx::ShowPreview(const QImage& picture) {
   previewBitmap_ = picture;
-  imageBitmap_->setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
+  preview_->SetPicture(picture);
+}
+
+// The zoom commands act only while their action is enabled (a file is open);
+// zooming leaves the always-fit mode, which the preview reports back.
+void TApp_TOOLBmpCaptureEx::Action_ZoomUpExecute(QObject*) {
+  if (Action("Action_ZoomUp")->isEnabled()) preview_->ZoomUp(IsShiftDown());
+}
+
+void TApp_TOOLBmpCaptureEx::Action_ZoomDownExecute(QObject*) {
+  if (Action("Action_ZoomDown")->isEnabled()) preview_->ZoomDown(IsShiftDown());
+}
+
+void TApp_TOOLBmpCaptureEx::Action_Zoom100Execute(QObject*) {
+  if (Action("Action_Zoom100")->isEnabled()) preview_->ZoomActualSize();
+}
+
+void TApp_TOOLBmpCaptureEx::Action_ZoomAlwaysFitExecute(QObject*) {
+  Action("Action_ZoomAlwaysFit")->setChecked(true);
+  preview_->SetAlwaysFit(true);
 }
 
 }  // namespace frivo

@@ -9,6 +9,7 @@
 #include <QScrollArea>
 
 #include "app/main_window.h"
+#include "capture/preview_view.h"
 #include "capture/sample_grabber_cb.h"
 #include "capture/thumbnail_strip.h"
 #include "platform/desktop.h"
@@ -86,6 +87,7 @@ void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
 
   Action("Action_FileClose")->setEnabled(true);
   Action("Action_PlayPlay")->setEnabled(true);
+  preview_->SetMediaOpen(true);
   for (const char* name : kMediaCommands) Action(name)->setEnabled(true);
 
   SetFrameBitmapsSize(width, height);
@@ -154,8 +156,9 @@ void TApp_TOOLBmpCaptureEx::SetFrameBitmapsSize(int width, int height) {
   // A bitmap that already has the size keeps its picture: the re-open that
   // switches the grabber keeps the frame on show.
   if (previewBitmap_.size() != QSize(width, height)) {
-    previewBitmap_ = QImage(width, height, QImage::Format_BGR888);
-    previewBitmap_.fill(Qt::black);
+    QImage blank(width, height, QImage::Format_BGR888);
+    blank.fill(Qt::black);
+    ShowPreview(blank);
   }
   OnFrameBitmapsSized(width, height);
 }
@@ -171,6 +174,7 @@ void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
   labelTime_->clear();
   labelDuration_->clear();
   graph_.MediaPath.clear();
+  preview_->SetMediaOpen(false);
 
   Action("Action_FileClose")->setEnabled(false);
   for (const char* name : kSaveCommands) Action(name)->setEnabled(false);
@@ -194,7 +198,6 @@ void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
 }
 
 void TApp_TOOLBmpCaptureEx::DiscardCapturedFrames() {
-  previewBitmap_ = QImage();
   ShowPreview(QImage());
   strip_->ClearAll();
   OnCapturedFramesDiscarded();
@@ -202,7 +205,7 @@ void TApp_TOOLBmpCaptureEx::DiscardCapturedFrames() {
   strip_->show();
   strip_->setEnabled(false);
   labelSize_->clear();
-  gridBitmap_->setWidgetResizable(true);
+  preview_->Clear();
 }
 
 void TApp_TOOLBmpCaptureEx::Action_FileOpenExecute(QObject*) {

@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#include "app/version_dialog.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QUrl>
+#include <functional>
+
+#include "app/app_icon.h"
+#include "app/my_label.h"
+#include "support/version_info.h"
+
+namespace frivo {
+
+namespace {
+
+constexpr int kVerHeight = 40;
+constexpr int kMemoHeight = 80;
+constexpr int kButtonWidth = 88;
+constexpr int kButtonHeight = 21;
+constexpr int kLinkLeft = 8;
+
+std::function<bool(const QString&)>& OpenUrlHook() {
+  static std::function<bool(const QString&)> hook;
+  return hook;
+}
+
+TMyLabel* NewLabel(const char* name, QWidget* parent, int x, int y) {
+  auto* label = new TMyLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->SetSingleLine(true);
+  label->SetShowAccelChar(false);
+  label->move(x, y);
+  return label;
+}
+
+}  // namespace
+
+void THelp_VersionInfo::SetOpenUrlHook(std::function<bool(const QString&)> hook) {
+  OpenUrlHook() = std::move(hook);
+}
+
+QString HelpPageUrl() {
+  const QString installed = QDir(QCoreApplication::applicationDirPath())
+                                .absoluteFilePath(QStringLiteral("../share/doc/frivo/README.md"));
+  if (QFileInfo::exists(installed))
+    return QUrl::fromLocalFile(QDir::cleanPath(installed)).toString();
+  return QUrl::fromLocalFile(QStringLiteral(FRIVO_SOURCE_DIR "/README.md")).toString();
+}
+
+THelp_VersionInfo::THelp_VersionInfo(const QString& executablePath, QWidget* parent)
+    : QDialog(parent) {
+  setObjectName(QStringLiteral("Help_VersionInfo"));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                 Qt::CustomizeWindowHint);
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  setWindowTitle(QStringLiteral("バージョン情報"));
+  setWindowIcon(AppIcon());
+
+  pnlVer_ = new QWidget(this);
+  pnlVer_->setObjectName(QStringLiteral("pnlVer"));
+  imgIcon_ = new QLabel(pnlVer_);
+  imgIcon_->setObjectName(QStringLiteral("imgIcon"));
+  imgIcon_->setGeometry(4, 4, 32, 32);
+  imgIcon_->setPixmap(AppIcon().pixmap(32, 32));
+  lblHelp_Ver_ = NewLabel("lblHelp_Ver", pnlVer_, 40, 6);
+  lblHelp_Description_ = NewLabel("lblHelp_Description", pnlVer_, 40, 22);
+
+  pnlMemo_ = new QWidget(this);
+  pnlMemo_->setObjectName(QStringLiteral("pnlMemo"));
+  edtMemo_ = new QPlainTextEdit(pnlMemo_);
+  edtMemo_->setObjectName(QStringLiteral("edtMemo"));
+  edtMemo_->setReadOnly(true);
+  edtMemo_->setFrameShape(QFrame::NoFrame);
+  edtMemo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+
+  pnlCmd_ = new QWidget(this);
+  pnlCmd_->setObjectName(QStringLiteral("pnlCmd"));
+  lblURL_ = NewLabel("lblURL", pnlCmd_, kLinkLeft, 4);
+  lblURL_->setCursor(Qt::PointingHandCursor);
+  lblURL_->installEventFilter(this);
+  btnClose_ = new QPushButton(QStringLiteral("OK"), pnlCmd_);
+  btnClose_->setObjectName(QStringLiteral("btnClose"));
+  btnClose_->setDefault(true);
+  connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
+
+  const TMyFileVersionInfo info(executablePath);
+  QString title = info.ProductName();
+  if (title.isEmpty()) title = QFileInfo(executablePath).completeBaseName();
+  if (title.isEmpty()) title = QCoreApplication::applicationName();
+  lblHelp_Ver_->SetCaption(title + QStringLiteral(":Ver ") + info.FileVersion());
+  lblHelp_Ver_->AdjustToText();
+  lblHelp_Description_->SetCaption(info.Comments());
+  lblHelp_Description_->AdjustToText();
+  lblURL_->AdjustToText();
+
+  SetMemo(QString());
+  SetLink(QString());
+  if (parent && (parent->window()->windowFlags() & Qt::WindowStaysOnTopHint))
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+void THelp_VersionInfo::SetMemo(const QString& text) {
+  const QString trimmed = text.trimmed();
+  edtMemo_->setPlainText(trimmed);
+  if (!trimmed.isEmpty()) {
+    client_.setHeight(kVerHeight + cmdHeight_ + kMemoHeight);
+    memoVisible_ = true;
+  } else {
+    if (memoVisible_) client_.setHeight(client_.height() - kMemoHeight);
+    memoVisible_ = false;
+  }
+  Relayout();
+}
+
+void THelp_VersionInfo::SetLink(const QString& url) {
+  lblURL_->SetCaption(url);
+  lblURL_->AdjustToText();
+  const int lineHeight = lblURL_->height();
+  if (!url.isEmpty()) {
+    client_.setWidth(std::max(client_.width(), lblURL_->width() + 2 * kLinkLeft));
+    if (!linkVisible_) {
+      client_.setHeight(client_.height() + lineHeight);
+      cmdHeight_ += lineHeight;
+    }
+    linkVisible_ = true;
+  } else {
+    if (linkVisible_) {
+      client_.setHeight(client_.height() - lineHeight);
+      cmdHeight_ -= lineHeight;
+    }
+    linkVisible_ = false;
+  }
+  Relayout();
+}
+
+void THelp_VersionInfo::Relayout() {
+  const int width = client_.width();
+  pnlVer_->setGeometry(0, 0, width, kVerHeight);
+  pnlMemo_->setVisible(memoVisible_);
+  const int memoHeight = std::max(0, client_.height() - kVerHeight - cmdHeight_);
+  pnlMemo_->setGeometry(0, kVerHeight, width, memoHeight);
+  edtMemo_->setGeometry(0, 1, width, std::max(0, memoHeight - 2));
+  pnlCmd_->setGeometry(0, client_.height() - cmdHeight_, width, cmdHeight_);
+  lblURL_->setVisible(linkVisible_);
+  btnClose_->setGeometry((width - kButtonWidth) / 2, cmdHeight_ - kButtonHeight - 8, kButtonWidth,
+                         kButtonHeight);
+  if (!shown_) setMinimumSize(0, 0);
+  resize(client_);
+}
+
+void THelp_VersionInfo::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!shown_) {
+    shown_ = true;
+    setMinimumSize(size());
+  }
+}
+
+bool THelp_VersionInfo::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lblURL_) {
+    QFont font = lblURL_->font();
+    switch (event->type()) {
+      case QEvent::Enter:
+        font.setUnderline(true);
+        lblURL_->setFont(font);
+        break;
+      case QEvent::Leave:
+        font.setUnderline(false);
+        lblURL_->setFont(font);
+        break;
+      case QEvent::MouseButtonRelease: {
+        const QString url = lblURL_->Caption();
+        if (OpenUrlHook())
+          (void)OpenUrlHook()(url);
+        else
+          (void)QDesktopServices::openUrl(QUrl(url));
+        return true;
+      }
+      default:
+        break;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace frivo
