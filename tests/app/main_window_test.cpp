@@ -23,6 +23,7 @@
 #include "fixtures/fixtures.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
+#include "playback/time_text.h"
 #include "playback/track_bar.h"
 
 namespace frivo {
@@ -292,6 +293,45 @@ TEST_F(MainWindowTest, TransportMovesByFramesAndClampsAtTheEnds) {
   EXPECT_TRUE(LabelText("Label_Time").startsWith(QStringLiteral("[映像0.000][音声")));
   window_->Action("Action_ShowTimeVerbose")->trigger();
   EXPECT_EQ(LabelText("Label_Time"), QStringLiteral("0.000"));
+}
+
+TEST_F(MainWindowTest, SeekBarHintsAndClicks) {
+  TMyTrackBar* bar = window_->TrackBar();
+  // With nothing open the bar shows no hint.
+  QMouseEvent hoverEmpty(QEvent::MouseMove, QPointF(10, 5), QPointF(10, 5), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(bar, &hoverEmpty);
+  EXPECT_EQ(bar->toolTip(), QString());
+
+  OpenPaused(test::kH264Mp4);
+  const double duration = window_->Playback().Duration;
+  EXPECT_EQ(bar->minimum(), 0);
+  EXPECT_EQ(bar->maximum(), static_cast<int>(duration * 10));
+  const QRect channel = bar->ChannelRect();
+  const int middle = channel.center().x();
+  const int y = channel.center().y();
+  auto send = [&](QEvent::Type type, int x, Qt::MouseButton button, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(x, y), bar->mapToGlobal(QPointF(x, y)), button, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(bar, &event);
+  };
+  send(QEvent::MouseMove, middle, Qt::NoButton, Qt::NoButton);
+  const QString hint = FormatTime(1, bar->ValueAt(middle) / 10.0) + QStringLiteral("秒");
+  EXPECT_EQ(bar->toolTip(), hint);
+  EXPECT_NEAR(bar->ValueAt(middle), bar->maximum() / 2.0, 1.0);
+  EXPECT_EQ(bar->ValueAt(channel.left() - 5), 0);
+  EXPECT_EQ(bar->ValueAt(channel.right() + 5), bar->maximum());
+  // A click in the channel seeks there; the thumb goes to the whole second.
+  const double seconds = bar->SecondsAt(middle + 1);
+  send(QEvent::MouseButtonPress, middle + 1, Qt::LeftButton, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, middle + 1, Qt::LeftButton, Qt::NoButton);
+  EXPECT_FALSE(bar->Touched());
+  EXPECT_EQ(bar->value(), static_cast<int>(seconds) * 10);
+  EXPECT_TRUE(WaitFor([&] {
+    window_->Timer_TimeTimer(nullptr);
+    return std::abs(window_->LastSampleTime() - seconds) < 0.04;
+  })) << seconds
+      << " " << window_->LastSampleTime();
 }
 
 TEST_F(MainWindowTest, GrabberToggleReopensAtTheSamePositionAndState) {
