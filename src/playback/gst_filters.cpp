@@ -23,7 +23,7 @@ GQuark FilterQuark() {
 
 }  // namespace
 
-bool StampFrame(GstPad* pad, GstBuffer* buffer, FrameStamp* stamp) {
+bool StampFrame(GstPad* pad, GstBuffer* buffer, FrameStamp* stamp, std::int64_t fallbackNominalNs) {
   if (!GST_BUFFER_PTS_IS_VALID(buffer)) return false;
   EventPtr segmentEvent(gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0));
   if (!segmentEvent) return false;
@@ -40,6 +40,7 @@ bool StampFrame(GstPad* pad, GstBuffer* buffer, FrameStamp* stamp) {
       nominal = static_cast<std::int64_t>(gst_util_uint64_scale_int_round(GST_SECOND, den, num));
     }
   }
+  if (nominal <= 0) nominal = fallbackNominalNs;
   const auto pts = static_cast<std::int64_t>(GST_BUFFER_PTS(buffer));
   const std::int64_t duration = GST_BUFFER_DURATION_IS_VALID(buffer)
                                     ? static_cast<std::int64_t>(GST_BUFFER_DURATION(buffer))

@@ -33,8 +33,10 @@ struct FrameStamp {
   std::uint32_t segmentSeqnum = 0;
 };
 // Stamps a buffer from the pad's current segment and caps. False for a buffer
-// without timestamp or a pad without time segment.
-bool StampFrame(GstPad* pad, GstBuffer* buffer, FrameStamp* stamp);
+// without timestamp or a pad without time segment. `fallbackNominalNs` is the
+// frame duration to assume when the caps state no frame rate (-1: none).
+bool StampFrame(GstPad* pad, GstBuffer* buffer, FrameStamp* stamp,
+                std::int64_t fallbackNominalNs = -1);
 
 // An element seen as a filter. Wrappers made by the layer are found again from
 // their element, so a pin's peer reports the same filter object the graph holds.
@@ -154,8 +156,32 @@ class GrabberFilter final : public ElementFilter, public ISampleGrabber {
 };
 
 // Restamps the frame cut by an accurate seek with its true start and nominal
-// duration, so every element after it sees true frame times. Installed on the
-// first pad of the video path.
+// duration, so every element after it sees true frame times, and drops frames
+// that end before the segment starts (decoded only to reach the first frame
+// wanted). Installed on the first pad of the video path.
 void InstallFrameStamper(GstPad* pad);
+
+// A seek that has to start before the position asked for (MPEG-4 with B-frames
+// in AVI, gst_reorder.cpp): the segment that the seek produces is moved to start
+// at the position asked for, running times unchanged. Shared by the graph (UI
+// thread) and the probes (streaming threads).
+struct SeekAdjust {
+  std::atomic<bool> aviSource{false};  // the pipeline demuxes an AVI file
+  std::atomic<bool> reordered{false};  // its video is restamped by the reorder probe
+
+  // The segment starting at seekStartNs becomes one starting at targetNs.
+  void Expect(std::int64_t seekStartNs, std::int64_t targetNs);
+
+  std::mutex mutex;  // guards the three fields below
+  bool pending = false;
+  std::int64_t seekStartNs = 0;
+  std::int64_t targetNs = 0;
+};
+// Frames a reordered seek starts early: more than the longest run of B-frames.
+inline constexpr int kReorderLeadFrames = 4;
+// Watches the elements playbin makes and restamps MPEG-4 part 2 from AVI.
+void InstallReorderWatch(GstElement* playbin, const std::shared_ptr<SeekAdjust>& adjust);
+// Applies SeekAdjust to the segments passing `pad` (the video path's input).
+void InstallSegmentAdjust(GstPad* pad, const std::shared_ptr<SeekAdjust>& adjust);
 
 }  // namespace frivo::gst

@@ -183,24 +183,44 @@ HRESULT GrabberFilter::SetCallback(ISampleGrabberCB* callback, LONG whichMethod)
   return S_OK;
 }
 
+namespace {
+
+// What the stamper knows across buffers: the duration of whole frames, for
+// streams whose caps state no frame rate. Streaming thread only.
+struct StamperState {
+  std::int64_t observedNs = -1;
+  static void Free(gpointer data) { delete static_cast<StamperState*>(data); }
+};
+
+GstPadProbeReturn StampBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+  auto* state = static_cast<StamperState*>(data);
+  GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+  FrameStamp stamp;
+  if (!StampFrame(pad, buffer, &stamp, state->observedNs)) return GST_PAD_PROBE_OK;
+  const auto pts = static_cast<std::int64_t>(GST_BUFFER_PTS(buffer));
+  if (stamp.startNs == pts && GST_BUFFER_DURATION_IS_VALID(buffer) &&
+      GST_BUFFER_DURATION(buffer) > 0 &&
+      (state->observedNs < 0 || std::llabs(pts - stamp.segmentStartNs) > kTimeToleranceNs)) {
+    // The first frame of a file is whole; later ones at a segment start may be cut.
+    state->observedNs = static_cast<std::int64_t>(GST_BUFFER_DURATION(buffer));
+  }
+  if (stamp.durationNs > 0 &&
+      stamp.startNs + stamp.durationNs <= stamp.segmentStartNs + kTimeToleranceNs) {
+    return GST_PAD_PROBE_DROP;
+  }
+  if (stamp.startNs == pts) return GST_PAD_PROBE_OK;
+  buffer = gst_buffer_make_writable(buffer);
+  GST_BUFFER_PTS(buffer) = static_cast<GstClockTime>(std::max<std::int64_t>(stamp.startNs, 0));
+  GST_BUFFER_DURATION(buffer) = static_cast<GstClockTime>(stamp.durationNs);
+  GST_PAD_PROBE_INFO_DATA(info) = buffer;
+  return GST_PAD_PROBE_OK;
+}
+
+}  // namespace
+
 void InstallFrameStamper(GstPad* pad) {
-  gst_pad_add_probe(
-      pad, GST_PAD_PROBE_TYPE_BUFFER,
-      [](GstPad* probed, GstPadProbeInfo* info, gpointer) -> GstPadProbeReturn {
-        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-        FrameStamp stamp;
-        if (!StampFrame(probed, buffer, &stamp) ||
-            stamp.startNs == static_cast<std::int64_t>(GST_BUFFER_PTS(buffer))) {
-          return GST_PAD_PROBE_OK;
-        }
-        buffer = gst_buffer_make_writable(buffer);
-        GST_BUFFER_PTS(buffer) =
-            static_cast<GstClockTime>(std::max<std::int64_t>(stamp.startNs, 0));
-        GST_BUFFER_DURATION(buffer) = static_cast<GstClockTime>(stamp.durationNs);
-        GST_PAD_PROBE_INFO_DATA(info) = buffer;
-        return GST_PAD_PROBE_OK;
-      },
-      nullptr, nullptr);
+  gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &StampBuffer, new StamperState,
+                    &StamperState::Free);
 }
 
 }  // namespace frivo::gst

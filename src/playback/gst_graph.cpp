@@ -202,6 +202,14 @@ class FilterGraph final : public IGraphBuilder,
     return pipeline_ && !stopped_.load() && GST_STATE_TARGET(pipeline_.get()) == GST_STATE_PLAYING;
   }
   HRESULT Seek(std::int64_t positionNs, double rate);
+  // The stated frame duration, or that of 29.97 fps when the stream states none.
+  [[nodiscard]] std::int64_t FrameOrFallbackNs() const {
+    const std::int64_t frame = renderer_ ? renderer_->FrameDurationNs() : -1;
+    return frame > 0 ? frame : (renderer_ ? 33'366'667 : -1);
+  }
+  // One accurate flushing seek; true when a new frame is on screen afterwards
+  // (or the file has no video), false when the video ended without one.
+  bool SeekOnce(std::int64_t positionNs, double rate, HRESULT* result);
   ElementPtr BuildVideoBin(GrabberFilter* grabber);
   static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
 
@@ -209,9 +217,11 @@ class FilterGraph final : public IGraphBuilder,
   const std::uint64_t generation_;
   ElementPtr staging_;   // bin holding the filters until the file is rendered
   ElementPtr pipeline_;  // the playbin, once RenderFile has run
+  std::shared_ptr<SeekAdjust> adjust_ = std::make_shared<SeekAdjust>();
   std::vector<ComPtr<IBaseFilter>> filters_;
   RendererFilter* renderer_ = nullptr;  // held in filters_
   std::int64_t durationNs_ = -1;
+  std::int64_t firstFrameNs_ = 0;  // media time of the first frame, read at open
   double rate_ = 1.0;
   LONG volume_ = 0;
   LONG style_ = WS_CHILD | WS_CLIPSIBLINGS;
@@ -316,7 +326,9 @@ ElementPtr FilterGraph::BuildVideoBin(GrabberFilter* grabber) {
   gst_element_link(convert.get(), format.get());
   PadPtr target(gst_element_get_static_pad(convert.get(), "sink"));
   InstallFrameStamper(target.get());
-  gst_element_add_pad(bin.get(), gst_ghost_pad_new("sink", target.get()));
+  GstPad* ghost = gst_ghost_pad_new("sink", target.get());
+  InstallSegmentAdjust(ghost, adjust_);
+  gst_element_add_pad(bin.get(), ghost);
   return bin;
 }
 
@@ -348,6 +360,7 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   ElementPtr audioSink = MakeAudioSink();
   g_object_set(playbin.get(), "uri", uri.get(), "flags", kPlayFlags, "video-sink", videoBin.get(),
                "audio-sink", audioSink.get(), "volume", VolumeToLinear(volume_), nullptr);
+  InstallReorderWatch(playbin.get(), adjust_);
   BusPtr bus(gst_element_get_bus(playbin.get()));
   gst_bus_set_sync_handler(bus.get(), &FilterGraph::OnBusMessage, this, nullptr);
   pipeline_ = std::move(playbin);
@@ -386,6 +399,7 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   gint64 duration = -1;
   if (gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &duration))
     durationNs_ = duration;
+  if (renderer_) firstFrameNs_ = std::max<std::int64_t>(renderer_->ShownFrame().mediaStartNs, 0);
   return result;
 }
 
@@ -499,14 +513,52 @@ HRESULT FilterGraph::get_CurrentPosition(double* seconds) {
   return S_OK;
 }
 
-HRESULT FilterGraph::Seek(std::int64_t positionNs, double rate) {
+bool FilterGraph::SeekOnce(std::int64_t positionNs, double rate, HRESULT* result) {
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-  if (!gst_element_seek(pipeline_.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
-                        positionNs, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
-    return E_FAIL;
+  std::int64_t startNs = positionNs;
+  const std::int64_t frame = renderer_ ? renderer_->FrameDurationNs() : -1;
+  if (adjust_->reordered.load() && frame > 0) {
+    // Start early enough to decode the B-frames shown before a key frame.
+    startNs = std::max<std::int64_t>(positionNs - kReorderLeadFrames * frame, 0);
+    adjust_->Expect(startNs, positionNs);
   }
+  const std::uint64_t shownBefore = renderer_ ? renderer_->ShownSerial() : 0;
+  if (!gst_element_seek(pipeline_.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, startNs,
+                        GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
+    adjust_->Expect(0, 0);
+    *result = E_FAIL;
+    return false;
+  }
+  *result = S_OK;
   Settle();
-  return S_OK;
+  if (!HasVideo()) return true;
+  // The pipeline can report the seek done a moment before the renderer has
+  // taken the new frame; callers read the frame on screen right after the seek.
+  // A seek that finds no frame ends the video stream at once.
+  const auto deadline = Clock::now() + kSettleTime;
+  GstAppSink* sink = GST_APP_SINK(rendererSink_);
+  while (Clock::now() < deadline) {
+    if (renderer_->WaitShownAfter(shownBefore, Clock::now() + std::chrono::milliseconds(20)))
+      return true;
+    if (gst_app_sink_is_eos(sink)) return false;
+  }
+  return false;
+}
+
+HRESULT FilterGraph::Seek(std::int64_t positionNs, double rate) {
+  // Nothing comes before the first frame; some demuxers (MPEG-TS) would count
+  // media time from the seek position instead of the stream's start there.
+  std::int64_t target = std::max(positionNs, firstFrameNs_);
+  const std::int64_t frame = FrameOrFallbackNs();
+  HRESULT result = S_OK;
+  // A position in the last frame can find nothing to show when the decoder does
+  // not know that frame's length; step back until a frame is there.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    if (SeekOnce(target, rate, &result) || FAILED(result)) return result;
+    if (frame <= 0 || target <= firstFrameNs_) break;
+    target = std::max(target - frame, firstFrameNs_);
+  }
+  return result;
 }
 
 HRESULT FilterGraph::put_CurrentPosition(double seconds) {
@@ -515,7 +567,7 @@ HRESULT FilterGraph::put_CurrentPosition(double seconds) {
   auto target = static_cast<std::int64_t>(std::llround(std::max(seconds, 0.0) * GST_SECOND));
   // A position past the last frame goes to the last frame, so the screen never
   // ends up empty.
-  const std::int64_t frame = renderer_ ? renderer_->FrameDurationNs() : -1;
+  const std::int64_t frame = FrameOrFallbackNs();
   if (durationNs_ > 0 && frame > 0)
     target = std::min(target, std::max<std::int64_t>(durationNs_ - frame, 0));
   return Seek(target, rate_);
