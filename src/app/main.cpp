@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/termination.h"
 #include "platform/library_search.h"
 #include "platform/platform.h"
 
@@ -24,5 +25,7 @@ int main(int argc, char** argv) {
   const frivo::TMyParam param(frivo::CommandLineFromArguments(QApplication::arguments()));
   frivo::TApp_TOOLBmpCaptureEx window(&param);
   window.show();
+  // Logging off closes the window as its close box does, so the settings are written.
+  frivo::CloseOnTerminationSignals(&window);
   return QApplication::exec();
 }

@@ -13,9 +13,13 @@
 
 #include "app/action_table.h"
 #include "capture/capture_state.h"
+#include "launcher/program_list.h"
 #include "platform/dialogs.h"
 #include "playback/playback_graph.h"
 
+class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
 class QScrollArea;
@@ -233,6 +237,43 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   QElapsedTimer sampleSeen_;
   // A rebuild asked for while a run could still write the records.
   bool rebuildDeferred_ = false;
+
+  // ---- Settings, open history, program launcher and file drop -------------------
+  // (main_window_launcher.cpp; the settings file itself is read and written by
+  // settings.h)
+ public:
+  // The program list and the open history (most recent first).
+  [[nodiscard]] TProgramList& ProgramList() { return programs_; }
+  [[nodiscard]] const QStringList& OpenHistory() const { return openHistory_; }
+  // Replaces the history (the settings file's lines are added last to first).
+  void SetOpenHistory(const QStringList& history);
+  // Regenerates the four program menus and the hidden list from the program list,
+  // and enables Action_Program and Action_ProgramDel when it is not empty.
+  void RebuildProgramMenus();
+  // Deletes the entry of a clicked delete-menu item after asking.
+  void Action_ProgramDelExecute(QObject* sender);
+  // Opens the file of a clicked history item.
+  void MenuItem_OpenHistoryClick(QObject* sender);
+  // The hidden list box that holds the program list; its current item is the one
+  // Action_ProgramRun starts when it is not invoked from a program menu item.
+  [[nodiscard]] QComboBox* ProgramComboBox() const { return comboBoxProgram_; }
+  // True while a dropped file is being opened (no further drop is accepted).
+  [[nodiscard]] bool DropPending() const { return dropPending_; }
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void RebuildOpenHistoryMenu();
+  // Builds the hidden Panel_Program with ComboBox_Program and registers the
+  // window as a drop target; runs while the window is constructed.
+  [[nodiscard]] QComboBox* CreateLauncherParts();
+
+  TProgramList programs_;
+  QStringList openHistory_;
+  bool dropPending_ = false;
+  QComboBox* comboBoxProgram_ = CreateLauncherParts();
 };
 
 // Whether a path names a file that can be opened: an existing file that is not a

@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#include "launcher/launcher_paths.h"
+
+namespace frivo {
+
+bool SamePath(const QString& a, const QString& b) {
+  return a == b;
+}
+
+QString FileNamePart(const QString& path) {
+  const qsizetype slash = path.lastIndexOf(u'/');
+  return slash < 0 ? path : path.mid(slash + 1);
+}
+
+}  // namespace frivo

@@ -1,0 +1,301 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#include "launcher/program_start.h"
+
+#include <xcb/xcb.h>
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "launcher/launcher_paths.h"
+
+namespace frivo {
+
+namespace {
+
+StartProgramHook& Hook() {
+  static StartProgramHook hook;
+  return hook;
+}
+
+// The value of a key of the [Desktop Entry] group, string escapes decoded.
+QString DesktopEntryValue(const QString& desktopFile, const QString& key) {
+  QFile file(desktopFile);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  bool inEntry = false;
+  while (!file.atEnd()) {
+    const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    if (line.startsWith(u'[')) {
+      inEntry = line == QLatin1String("[Desktop Entry]");
+      continue;
+    }
+    if (!inEntry) continue;
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0 || line.left(equals).trimmed() != key) continue;
+    const QString raw = line.mid(equals + 1).trimmed();
+    QString value;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+      if (raw.at(i) != u'\\' || i + 1 == raw.size()) {
+        value += raw.at(i);
+        continue;
+      }
+      const QChar next = raw.at(++i);
+      if (next == u's') {
+        value += u' ';
+      } else if (next == u'n') {
+        value += u'\n';
+      } else if (next == u't') {
+        value += u'\t';
+      } else if (next == u'r') {
+        value += u'\r';
+      } else if (next == u'\\') {
+        value += next;
+      } else {
+        // Left for the Exec= quoting rules (\" inside quotes and the like).
+        value += u'\\';
+        value += next;
+      }
+    }
+    return value;
+  }
+  return {};
+}
+
+// Splits an Exec= value into words: blanks separate, double quotes group, and
+// inside quotes a backslash takes the next character literally.
+QStringList ExecWords(const QString& exec) {
+  QStringList words;
+  QString word;
+  bool inWord = false;
+  bool quoted = false;
+  for (qsizetype i = 0; i < exec.size(); ++i) {
+    const QChar c = exec.at(i);
+    if (quoted) {
+      if (c == u'"') {
+        quoted = false;
+      } else if (c == u'\\' && i + 1 < exec.size()) {
+        word += exec.at(++i);
+      } else {
+        word += c;
+      }
+    } else if (c == u'"') {
+      quoted = true;
+      inWord = true;
+    } else if (c == u' ' || c == u'\t') {
+      if (inWord) words.append(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) words.append(word);
+  return words;
+}
+
+// Field codes stand for what the desktop passes (files, URLs, icons); the
+// launcher passes nothing, so they go.
+QString WithoutFieldCodes(const QString& word) {
+  QString out;
+  for (qsizetype i = 0; i < word.size(); ++i) {
+    if (word.at(i) == u'%' && i + 1 < word.size()) {
+      if (word.at(i + 1) == u'%') out += u'%';
+      ++i;
+      continue;
+    }
+    out += word.at(i);
+  }
+  return out;
+}
+
+bool IsDesktopEntry(const QString& path) {
+  return path.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive);
+}
+
+bool IsExecutableFile(const QString& path) {
+  const QFileInfo info(path);
+  return info.isFile() && info.isExecutable();
+}
+
+// ---- X11 ---------------------------------------------------------------------------
+
+struct XcbDisconnect {
+  void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+};
+using XcbConnection = std::unique_ptr<xcb_connection_t, XcbDisconnect>;
+
+struct FreeReply {
+  void operator()(void* reply) const { std::free(reply); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeReply>;
+
+// A connection to the display and its first screen's root window.
+struct Display {
+  XcbConnection connection;
+  xcb_window_t root = 0;
+};
+
+std::optional<Display> OpenDisplay() {
+  if (qEnvironmentVariableIsEmpty("DISPLAY")) return std::nullopt;
+  int screenNumber = 0;
+  XcbConnection connection(xcb_connect(nullptr, &screenNumber));
+  if (!connection || xcb_connection_has_error(connection.get())) return std::nullopt;
+  xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection.get()));
+  for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+  if (!it.rem) return std::nullopt;
+  const xcb_window_t root = it.data->root;
+  return Display{std::move(connection), root};
+}
+
+xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
+  const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+      connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(strlen(name)), name),
+      nullptr));
+  return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+// The 32-bit items of a window property (empty when it is missing).
+std::vector<uint32_t> Property32(xcb_connection_t* connection, xcb_window_t window,
+                                 xcb_atom_t property) {
+  std::vector<uint32_t> values;
+  if (property == XCB_ATOM_NONE) return values;
+  const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+      connection,
+      xcb_get_property(connection, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 4096),
+      nullptr));
+  if (!reply || reply->format != 32) return values;
+  const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+  const int count = xcb_get_property_value_length(reply.get()) / 4;
+  values.assign(data, data + count);
+  return values;
+}
+
+// The window manager's list of client windows; without a window manager the
+// root's children, which then are the top-level windows themselves.
+std::vector<xcb_window_t> TopLevelWindows(xcb_connection_t* connection, xcb_window_t root) {
+  std::vector<uint32_t> clients =
+      Property32(connection, root, Atom(connection, "_NET_CLIENT_LIST"));
+  if (!clients.empty()) return clients;
+  const Reply<xcb_query_tree_reply_t> tree(
+      xcb_query_tree_reply(connection, xcb_query_tree(connection, root), nullptr));
+  if (!tree) return {};
+  const xcb_window_t* children = xcb_query_tree_children(tree.get());
+  return {children, children + xcb_query_tree_children_length(tree.get())};
+}
+
+bool IsMinimized(xcb_connection_t* connection, xcb_window_t window) {
+  constexpr uint32_t kIconicState = 3;
+  const std::vector<uint32_t> wmState =
+      Property32(connection, window, Atom(connection, "WM_STATE"));
+  if (!wmState.empty() && wmState.front() == kIconicState) return true;
+  const xcb_atom_t hidden = Atom(connection, "_NET_WM_STATE_HIDDEN");
+  for (uint32_t state : Property32(connection, window, Atom(connection, "_NET_WM_STATE"))) {
+    if (hidden != XCB_ATOM_NONE && state == hidden) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TStartRequest DesktopEntryCommand(const QString& desktopFile) {
+  TStartRequest request;
+  QStringList words;
+  for (const QString& word : ExecWords(DesktopEntryValue(desktopFile, QStringLiteral("Exec")))) {
+    // A word that was only a field code (%f, %U) stands for nothing.
+    const QString plain = WithoutFieldCodes(word);
+    if (!plain.isEmpty() || !word.startsWith(u'%')) words.append(plain);
+  }
+  if (words.isEmpty() || words.first().isEmpty()) return request;
+  request.program = words.takeFirst();
+  request.arguments = words;
+  return request;
+}
+
+QString ProgramTarget(const QString& path) {
+  QString target = path;
+  if (IsDesktopEntry(path)) {
+    const QString program = DesktopEntryCommand(path).program;
+    if (!program.isEmpty()) {
+      target = program.contains(u'/') ? program : QStandardPaths::findExecutable(program);
+      if (target.isEmpty()) target = path;
+    }
+  }
+  const QString canonical = QFileInfo(target).canonicalFilePath();
+  return canonical.isEmpty() ? target : canonical;
+}
+
+TStartRequest StartRequestFor(const QString& path) {
+  if (IsDesktopEntry(path)) {
+    TStartRequest request = DesktopEntryCommand(path);
+    if (!request.program.isEmpty()) return request;
+  }
+  if (IsExecutableFile(path)) return {path, {}, false};
+  return {path, {}, true};
+}
+
+bool StartProgram(const QString& path) {
+  const TStartRequest request = StartRequestFor(path);
+  if (Hook()) return Hook()(request);
+  if (request.openWithDesktop) return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  return QProcess::startDetached(request.program, request.arguments);
+}
+
+StartProgramHook SetStartProgramHook(StartProgramHook hook) {
+  return std::exchange(Hook(), std::move(hook));
+}
+
+QString ProcessExecutable(int64_t pid) {
+  if (pid <= 0) return {};
+  return QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+}
+
+std::optional<TProgramWindow> FindProgramWindow(const QString& target) {
+  std::optional<Display> display = OpenDisplay();
+  if (!display || target.isEmpty()) return std::nullopt;
+  xcb_connection_t* connection = display->connection.get();
+  const xcb_atom_t pidAtom = Atom(connection, "_NET_WM_PID");
+  std::optional<TProgramWindow> found;
+  for (xcb_window_t window : TopLevelWindows(connection, display->root)) {
+    const std::vector<uint32_t> pid = Property32(connection, window, pidAtom);
+    if (pid.empty() || !SamePath(ProcessExecutable(pid.front()), target)) continue;
+    found = TProgramWindow{window, IsMinimized(connection, window)};
+    if (found->minimized) break;
+  }
+  return found;
+}
+
+bool BringToFront(const TProgramWindow& target) {
+  std::optional<Display> display = OpenDisplay();
+  if (!display || target.window == 0) return false;
+  xcb_connection_t* connection = display->connection.get();
+  // Mapping an iconic window is how a client asks for it to be restored.
+  if (target.minimized) xcb_map_window(connection, target.window);
+  const uint32_t above = XCB_STACK_MODE_ABOVE;
+  xcb_configure_window(connection, target.window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+  xcb_client_message_event_t event{};
+  event.response_type = XCB_CLIENT_MESSAGE;
+  event.format = 32;
+  event.window = target.window;
+  event.type = Atom(connection, "_NET_ACTIVE_WINDOW");
+  event.data.data32[0] = 2;  // source: a pager-like tool acting for the user
+  event.data.data32[1] = XCB_CURRENT_TIME;
+  xcb_send_event(connection, 0, display->root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&event));
+  // A round trip, so every request has reached the server when this returns.
+  const Reply<xcb_get_input_focus_reply_t> sync(
+      xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+  return sync != nullptr;
+}
+
+}  // namespace frivo

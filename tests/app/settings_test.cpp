@@ -1,0 +1,286 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+// The settings file as the main window reads it at start and writes it at exit:
+// the keys and layout of a first run, the Shift rules, lists and unreadable files.
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QMenu>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <csignal>
+#include <functional>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/termination.h"
+#include "common/temp_dir.h"
+#include "platform/desktop.h"
+#include "platform/dialogs.h"
+
+namespace frivo {
+namespace {
+
+// Every window of this test binary keeps its settings out of the real file: each
+// load and each save sees a fresh, missing file, so no test leaves settings behind
+// for the next. Tests that look at the file install their own path.
+class PrivateSettings : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    SetSettingsPathHook(
+        [this] { return dir_.path() + QStringLiteral("/run-%1.ini").arg(++counter_); });
+  }
+
+ private:
+  QTemporaryDir dir_;
+  int counter_ = 0;
+};
+[[maybe_unused]] ::testing::Environment* const kPrivateSettings =
+    ::testing::AddGlobalTestEnvironment(new PrivateSettings);
+
+bool WaitFor(const std::function<bool()>& done) {
+  QDeadlineTimer deadline(20000);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+// The sections of a file in order, each with its lines (the header excluded).
+struct Section {
+  QString name;
+  QStringList lines;
+};
+std::vector<Section> Sections(const QByteArray& bytes) {
+  std::vector<Section> sections;
+  QString text = QString::fromUtf8(bytes);
+  if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+  QStringList lines = text.split(QStringLiteral("\r\n"));
+  if (lines.size() == 1) lines = text.split(u'\n');
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+  for (const QString& line : lines) {
+    if (line.startsWith(u'[') && line.endsWith(u']')) {
+      sections.push_back({line.mid(1, line.size() - 2), {}});
+    } else if (!sections.empty()) {
+      sections.back().lines.append(line);
+    }
+  }
+  return sections;
+}
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldPath_ = SetSettingsPathHook([this] { return Ini(); });
+    oldModifiers_ = SetModifierHook([this] { return modifiers_; });
+    oldMessages_ = SetMessageBoxHook([](const QString&, const QString&, bool) { return false; });
+  }
+  void TearDown() override {
+    window_.reset();
+    SetSettingsPathHook(oldPath_);
+    SetModifierHook(oldModifiers_);
+    SetMessageBoxHook(oldMessages_);
+  }
+  [[nodiscard]] QString Ini() const { return dir_.File(QStringLiteral("frivo.ini")); }
+  void Start() {
+    window_ = std::make_unique<TApp_TOOLBmpCaptureEx>();
+    window_->show();
+  }
+  void Exit() { window_.reset(); }
+  QAction* Action(const char* name) const { return window_->Action(name); }
+
+  test::TempDir dir_;
+  ModifierState modifiers_;
+  std::unique_ptr<TApp_TOOLBmpCaptureEx> window_;
+  SettingsPathHook oldPath_;
+  ModifierHook oldModifiers_;
+  MessageBoxHook oldMessages_;
+};
+
+TEST_F(SettingsTest, FirstRunWritesEveryKeyInTheDocumentedLayout) {
+  Start();
+  EXPECT_TRUE(Action("Action_ShowToolBar")->isChecked());
+  EXPECT_TRUE(Action("Action_ShowStatusBar")->isChecked());
+  EXPECT_TRUE(Action("Action_ShowHintPopup")->isChecked());
+  EXPECT_TRUE(Action("Action_CaptureSampleGrabber")->isChecked());
+  EXPECT_FALSE(Action("Action_PlayMute")->isChecked());
+  EXPECT_FALSE(Action("Action_ProgramDel")->isEnabled());
+  Exit();
+
+  const std::vector<Section> sections = Sections(test::ReadAll(Ini()));
+  const QString prefix = QStringLiteral("App_TOOLBmpCaptureEx_");
+  const std::vector<std::pair<QString, QStringList>> expected = {
+      {"CAPTURE_Bounds",
+       {prefix + "Left", prefix + "Top", prefix + "Right", prefix + "Bottom", ""}},
+      {"CAPTURE_Play", {"Mute=0", ""}},
+      {"CAPTURE_Program", {"Foreground=0", ""}},
+      {"CAPTURE_ProgramList", {}},
+      {"CAPTURE_Dialog",
+       {"OpenPath=" + VideoFolder(), "SavePath=" + PicturesFolder(),
+        "SelProgramPath=" + ProgramFilesFolder(), "OpenFilterIndex=1", "SaveFilterIndex=1", ""}},
+      {"CAPTURE_Option",
+       {"TimeVerbose=0", "ToolBar=1", "StatusBar=1", "HintPopup=1", "SampleGrabber=1", ""}},
+      {"CAPTURE_OpenHistory", {}},
+  };
+  ASSERT_EQ(sections.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(expected[i].first.toStdString());
+    EXPECT_EQ(sections[i].name, expected[i].first);
+    ASSERT_EQ(sections[i].lines.size(), expected[i].second.size());
+    for (qsizetype j = 0; j < sections[i].lines.size(); ++j) {
+      const QString& want = expected[i].second.at(j);
+      // The bounds keys carry numbers that depend on the screen.
+      if (i == 0 && !want.isEmpty()) {
+        EXPECT_TRUE(sections[i].lines.at(j).startsWith(want + u'='))
+            << sections[i].lines.at(j).toStdString();
+      } else {
+        EXPECT_EQ(sections[i].lines.at(j), want);
+      }
+    }
+  }
+}
+
+TEST_F(SettingsTest, ToolBarOffHidesTheToolBarAndTheLayoutClosesTheGap) {
+  Start();
+  const int topWithBar = window_->centralWidget()->geometry().top();
+  Exit();
+  test::WriteAll(Ini(), "[CAPTURE_Option]\r\nToolBar=0\r\n");
+  Start();
+  QApplication::processEvents();
+  auto* bar = window_->findChild<QToolBar*>(QStringLiteral("ToolBar_Main"));
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(Action("Action_ShowToolBar")->isChecked());
+  EXPECT_FALSE(bar->isVisible());
+  EXPECT_LT(window_->centralWidget()->geometry().top(), topWithBar);
+  // The other options keep their defaults.
+  EXPECT_TRUE(Action("Action_ShowStatusBar")->isChecked());
+}
+
+TEST_F(SettingsTest, ShiftAtExitKeepsTheStoredBoundsAndWritesTheRest) {
+  const QByteArray bounds =
+      "[CAPTURE_Bounds]\r\nApp_TOOLBmpCaptureEx_Left=1\r\nApp_TOOLBmpCaptureEx_Top=2\r\n"
+      "App_TOOLBmpCaptureEx_Right=3\r\nApp_TOOLBmpCaptureEx_Bottom=4\r\n\r\n";
+  test::WriteAll(Ini(), bounds + "[CAPTURE_Play]\r\nMute=0\r\n\r\n");
+  // Shift at start ignores the stored rectangle (a 2 x 2 window would be useless).
+  modifiers_.shift = true;
+  Start();
+  EXPECT_GT(window_->width(), 100);
+  modifiers_.shift = false;
+  Action("Action_PlayMute")->setChecked(true);
+  modifiers_.shift = true;
+  Exit();
+  const QByteArray written = test::ReadAll(Ini());
+  EXPECT_TRUE(written.startsWith(bounds)) << written.toStdString();
+  EXPECT_TRUE(written.contains("Mute=1"));
+
+  // Without Shift the rectangle is the window's.
+  modifiers_.shift = false;
+  Start();
+  Exit();
+  EXPECT_FALSE(test::ReadAll(Ini()).contains("App_TOOLBmpCaptureEx_Right=3\r\n"));
+}
+
+TEST_F(SettingsTest, ShiftAndCtrlSkipReadingAndWriting) {
+  const QByteArray stored =
+      "[CAPTURE_Play]\r\nMute=1\r\n\r\n[CAPTURE_ProgramList]\r\n/bin/true\r\n";
+  test::WriteAll(Ini(), stored);
+  modifiers_ = {true, true};
+  Start();
+  EXPECT_FALSE(Action("Action_PlayMute")->isChecked());
+  EXPECT_TRUE(window_->ProgramList().IsEmpty());
+  EXPECT_FALSE(Action("Action_ProgramDel")->isEnabled());
+  Action("Action_ShowToolBar")->setChecked(false);
+  Exit();
+  EXPECT_EQ(test::ReadAll(Ini()), stored);
+
+  // Read normally, the same file gives its settings.
+  modifiers_ = {};
+  Start();
+  EXPECT_TRUE(Action("Action_PlayMute")->isChecked());
+  EXPECT_EQ(window_->ProgramList().Paths(), QStringList{"/bin/true"});
+  EXPECT_TRUE(Action("Action_ProgramDel")->isEnabled());
+}
+
+TEST_F(SettingsTest, HistoryLoadsTheFirstTenLinesAndSavesTopToBottom) {
+  const struct {
+    QStringList lines;
+    QStringList history;
+  } cases[] = {
+      {{"/v/1", "/v/2", "/v/3", "/v/4", "/v/5", "/v/6", "/v/7", "/v/8", "/v/9", "/v/10", "/v/11"},
+       {"/v/1", "/v/2", "/v/3", "/v/4", "/v/5", "/v/6", "/v/7", "/v/8", "/v/9", "/v/10"}},
+      {{"/v/1", "/v/2", "/v/3", "/v/4", "/v/5", "/v/6", "/v/7", "/v/8", "/v/9", "/v/10", "/v/11",
+        "/v/12"},
+       {"/v/1", "/v/2", "/v/3", "/v/4", "/v/5", "/v/6", "/v/7", "/v/8", "/v/9", "/v/10"}},
+      {{"/v/a.mp4", "", "/v/b.mp4", "/v/a.mp4", "", "/v/c.mp4"},
+       {"/v/a.mp4", "/v/b.mp4", "/v/c.mp4"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines.join(u',').toStdString());
+    test::WriteAll(Ini(), ("[CAPTURE_OpenHistory]\r\n" + c.lines.join("\r\n") + "\r\n").toUtf8());
+    Start();
+    EXPECT_EQ(window_->OpenHistory(), c.history);
+    const QList<QAction*> items = window_->Menu(QStringLiteral("Menu_OpenHistory"))->actions();
+    ASSERT_EQ(items.size(), c.history.size());
+    EXPECT_EQ(items.first()->text(), c.history.first().mid(3));
+    EXPECT_EQ(items.first()->data().toString(), c.history.first());
+    Exit();
+    EXPECT_EQ(Sections(test::ReadAll(Ini())).back().lines, c.history);
+  }
+}
+
+TEST_F(SettingsTest, PathsOutsideCp932SurviveASaveAndALoad) {
+  const QString program = QStringLiteral("/opt/빛 & ß/😀viewer");
+  const QString media = QStringLiteral("/v/동영상.mp4");
+  test::WriteAll(Ini(), ("[CAPTURE_ProgramList]\r\n" + program + "\r\n[CAPTURE_OpenHistory]\r\n" +
+                         media + "\r\n")
+                            .toUtf8());
+  Start();
+  EXPECT_EQ(window_->ProgramList().Paths(), QStringList{program});
+  Exit();
+  const QByteArray written = test::ReadAll(Ini());
+  EXPECT_TRUE(written.startsWith("\xEF\xBB\xBF")) << "UTF-8 with a byte-order mark";
+  Start();
+  EXPECT_EQ(window_->ProgramList().Paths(), QStringList{program});
+  EXPECT_EQ(window_->OpenHistory(), QStringList{media});
+  // Captions show the real name, "&" as itself.
+  const QList<QAction*> run = window_->Menu(QStringLiteral("Menu_Program"))->actions();
+  ASSERT_EQ(run.size(), 1);
+  EXPECT_EQ(run.first()->text(), QStringLiteral("😀viewer"));
+  EXPECT_EQ(window_->Menu(QStringLiteral("Menu_OpenHistory"))->actions().first()->text(),
+            QStringLiteral("동영상.mp4"));
+}
+
+TEST_F(SettingsTest, RandomBytesGiveTheDefaults) {
+  for (quint32 seed : {1u, 2u, 3u}) {
+    QByteArray noise(8192, '\0');
+    QRandomGenerator random(seed);
+    for (char& byte : noise) byte = static_cast<char>(random.bounded(256));
+    test::WriteAll(Ini(), noise);
+    Start();
+    EXPECT_TRUE(Action("Action_ShowToolBar")->isChecked());
+    EXPECT_TRUE(Action("Action_CaptureSampleGrabber")->isChecked());
+    EXPECT_FALSE(Action("Action_PlayMute")->isChecked());
+    EXPECT_LE(window_->OpenHistory().size(), 10);
+    Exit();
+  }
+}
+
+TEST_F(SettingsTest, TerminationSignalClosesTheWindowAndTheSettingsAreWritten) {
+  Start();
+  CloseOnTerminationSignals(window_.get());
+  Action("Action_PlayMute")->setChecked(true);
+  ASSERT_EQ(std::raise(SIGTERM), 0);
+  EXPECT_TRUE(WaitFor([this] { return !window_->isVisible(); }));
+  Exit();
+  EXPECT_TRUE(test::ReadAll(Ini()).contains("Mute=1"));
+}
+
+}  // namespace
+}  // namespace frivo
