@@ -55,7 +55,11 @@ bool ReceiveFrame(TCaptureState& state, ICaptureGraph& graph, std::vector<BYTE>&
       state.CaptureIndex.store(index, std::memory_order_release);
     }
   }
-  return sampleTime > state.CurrentPosition.load();
+  // Hold back only a decoder that runs well ahead of the clock. Every frame
+  // reaches the grabber about one frame before the synchronised renderer shows
+  // it, so holding back any frame ahead of the polled position at all put the
+  // streaming thread to sleep on almost every frame and halved the frames shown.
+  return sampleTime > state.CurrentPosition.load() + kHoldBackLead;
 }
 
 QByteArray BmpFileFromPackedDib(const BYTE* dib, qsizetype size) {

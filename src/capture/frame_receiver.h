@@ -32,13 +32,17 @@ class TGraphCaptureAdapter final : public ICaptureGraph {
   const TPlaybackGraph& graph_;
 };
 
+// How far a frame may run ahead of the polled position before the streaming
+// thread is held back (seconds).
+inline constexpr double kHoldBackLead = 0.1;
+
 // One delivered frame (streaming thread). Records the frame's time as the last
 // one seen; while a run is armed, stores every frame at or after the run's
 // threshold into the next record with its time, and ends the run when the set
 // is full or the end of the media is near (pausing the player again when the
 // user had paused it). `still` is the transfer buffer, resized to the delivered
-// length. Returns true when the frame is ahead of the polled position, so the
-// caller holds the streaming thread back for a moment.
+// length. Returns true when the frame is more than kHoldBackLead ahead of the
+// polled position, so the caller holds the streaming thread back for a moment.
 // The picture is taken from `buffer`, the frame being delivered; the grabber's
 // buffered copy (which stays behind while a seek turns buffering off) is the
 // fallback when no buffer is handed in.
