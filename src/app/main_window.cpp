@@ -167,9 +167,9 @@ void TApp_TOOLBmpCaptureEx::BuildWidgets() {
 }
 
 void TApp_TOOLBmpCaptureEx::BuildMenus() {
-  for (const TMenuSpec& spec : PopupMenuSpecs()) {
+  for (const TMenuSpec& entry : PopupMenuSpecs()) {
     auto* menu = new QMenu(this);
-    menu->setObjectName(QString::fromLatin1(spec.name));
+    menu->setObjectName(QString::fromLatin1(entry.name));
     menus_.insert(menu->objectName(), menu);
   }
   // Fills `menu` from the tokens; nested submenus come and go with "[" and "]".
@@ -209,14 +209,14 @@ void TApp_TOOLBmpCaptureEx::BuildMenus() {
       }
     }
   };
-  for (const TMenuSpec& spec : MainMenuSpecs()) {
-    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(spec.caption));
-    menu->setObjectName(QString::fromLatin1(spec.name));
+  for (const TMenuSpec& entry : MainMenuSpecs()) {
+    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(entry.caption));
+    menu->setObjectName(QString::fromLatin1(entry.name));
     menus_.insert(menu->objectName(), menu);
-    fill(menu, spec.items);
+    fill(menu, entry.items);
   }
-  for (const TMenuSpec& spec : PopupMenuSpecs())
-    fill(Menu(QString::fromLatin1(spec.name)), spec.items);
+  for (const TMenuSpec& entry : PopupMenuSpecs())
+    fill(Menu(QString::fromLatin1(entry.name)), entry.items);
   // The default rate is shown in bold.
   QFont bold = Action("Action_PlayRate_10")->font();
   bold.setBold(true);
@@ -227,15 +227,15 @@ void TApp_TOOLBmpCaptureEx::BuildToolBars() {
   for (const TIconRow& row : kIcons) {
     if (QAction* action = Action(row.action)) action->setIcon(style()->standardIcon(row.icon));
   }
-  for (const TToolBarSpec& spec : ToolBarSpecs()) {
-    const bool main = QLatin1String(spec.name) == QLatin1String("ToolBar_Main");
+  for (const TToolBarSpec& entry : ToolBarSpecs()) {
+    const bool main = QLatin1String(entry.name) == QLatin1String("ToolBar_Main");
     auto* bar = new QToolBar(main ? static_cast<QWidget*>(this) : panelControl_);
-    bar->setObjectName(QString::fromLatin1(spec.name));
+    bar->setObjectName(QString::fromLatin1(entry.name));
     bar->setMovable(false);
     bar->setFloatable(false);
     bar->setIconSize(QSize(16, 16));
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
-    for (const char* token : spec.items) {
+    for (const char* token : entry.items) {
       const QString text = QString::fromUtf8(token);
       if (text == QLatin1String("-")) {
         bar->addSeparator();

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -80,7 +81,7 @@ class TPreviewImage : public QWidget {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  TPreviewView* owner_;
+  QPointer<TPreviewView> owner_;
   QImage display_;  // the picture in the painter's native format
   QImage reduced_;  // display_ scaled down to the last fitted size drawn
 };

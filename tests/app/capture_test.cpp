@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "capture/thumbnail_strip.h"
 #include "common/temp_dir.h"
+#include "common/wait.h"
 #include "fixtures/barcode.h"
 #include "fixtures/fixtures.h"
 #include "platform/desktop.h"
@@ -24,14 +25,7 @@
 namespace frivo {
 namespace {
 
-bool WaitFor(const std::function<bool()>& done) {
-  QDeadlineTimer deadline(30000);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
+using test::WaitFor;
 
 class CaptureTest : public ::testing::Test {
  protected:

@@ -20,6 +20,7 @@
 
 #include "capture/thumbnail_strip.h"
 #include "common/temp_dir.h"
+#include "common/wait.h"
 #include "fixtures/fixtures.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
@@ -32,14 +33,7 @@ namespace {
 using test::FixturePath;
 
 // Processes events until `done` holds or 20 s have passed.
-bool WaitFor(const std::function<bool()>& done) {
-  QDeadlineTimer deadline(20000);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
+using test::WaitFor;
 
 class MainWindowTest : public ::testing::Test {
  protected:

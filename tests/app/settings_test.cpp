@@ -21,6 +21,7 @@
 #include "app/main_window.h"
 #include "app/termination.h"
 #include "common/temp_dir.h"
+#include "common/wait.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 
@@ -44,14 +45,7 @@ class PrivateSettings : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const kPrivateSettings =
     ::testing::AddGlobalTestEnvironment(new PrivateSettings);
 
-bool WaitFor(const std::function<bool()>& done) {
-  QDeadlineTimer deadline(20000);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
+using test::WaitFor;
 
 // The sections of a file in order, each with its lines (the header excluded).
 struct Section {

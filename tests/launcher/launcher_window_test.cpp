@@ -21,6 +21,7 @@
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "common/temp_dir.h"
+#include "common/wait.h"
 #include "fixtures/fixtures.h"
 #include "launcher/program_start.h"
 #include "platform/desktop.h"
@@ -30,14 +31,7 @@
 namespace frivo {
 namespace {
 
-bool WaitFor(const std::function<bool()>& done) {
-  QDeadlineTimer deadline(20000);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
+using test::WaitFor;
 
 // A small script that appends a line to `marker` each time it runs.
 QString MakeScript(const QString& path, const QString& marker) {
