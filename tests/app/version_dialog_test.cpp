@@ -72,6 +72,11 @@ TEST(VersionDialog, LinkAndMemoChangeTheSize) {
   EXPECT_EQ(dialog.ClientSize().height(), bare.height() + 80);
   dialog.SetMemo(QString());
   EXPECT_EQ(dialog.ClientSize().height(), bare.height());
+  // The window takes that size when it shows, and keeps it as its minimum.
+  dialog.show();
+  QApplication::processEvents();
+  EXPECT_EQ(dialog.size(), dialog.ClientSize());
+  EXPECT_EQ(dialog.minimumSize(), dialog.ClientSize());
 }
 
 TEST(VersionDialog, ClickingTheLinkOpensIt) {
