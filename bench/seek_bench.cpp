@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+// Seek and capture timings of the playback layer next to ffmpeg:
+//   seek_bench FILE [SECONDS]
+// For each file: the time from a paused seek to the first grabbed frame and to
+// five grabbed frames at mid-file (the capture run of the window), a back-step
+// (seek to the shown frame - 1.5 frames) and a forward step, each until the
+// frame is on screen; then `ffmpeg -ss T -i FILE -frames:v 5` in the same run.
+// Figures are reported, never asserted.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+
+#include "app/main_window.h"
+#include "capture/capture_math.h"
+#include "capture/frame_receiver.h"
+#include "capture/sample_grabber_cb.h"
+#include "playback/graph_builder.h"
+#include "playback/transport_math.h"
+
+namespace {
+
+using namespace frivo;
+
+// Processes events until `done` or 20 s; the elapsed milliseconds, or -1.
+template <class F>
+double TimeUntil(F done) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > 20000) return -1;
+    QApplication::processEvents(QEventLoop::AllEvents, 1);
+  }
+  return clock.nsecsElapsed() / 1e6;
+}
+
+void Measure(const QString& file) {
+  TPlaybackGraph graph;
+  graph.CreateWithRenderer();
+  graph.AddSampleGrabber();
+  if (FAILED(graph.RenderFile(file)) || !graph.GrabberConnected()) {
+    std::printf("%s: cannot be opened\n", qPrintable(file));
+    return;
+  }
+  graph.FrameTime = FrameRateFromAverageTime(graph.RendererAverageTimePerFrame()).frameTime;
+  graph.TakePosition();
+  int width = 0, height = 0;
+  graph.VideoSize(&width, &height);
+  TCaptureState state;
+  for (int i = 0; i < 5; ++i) {
+    auto record = std::make_unique<T_TimeBitmap>();
+    record->SetSize(width, height);
+    state.Frames.push_back(std::move(record));
+  }
+  state.Duration = graph.Duration;
+  state.FrameTime = graph.FrameTime;
+  state.CurrentPosition = 1e300;
+  state.PausedByUser = true;
+  std::atomic<int> delivered{0};
+  std::vector<BYTE> still;
+  T_MySampleGrabberCB callback([&](double time, const BYTE* buffer, LONG length) {
+    TGraphCaptureAdapter adapter(graph);
+    (void)ReceiveFrame(state, adapter, still, time, buffer, length);
+    ++delivered;
+  });
+  (void)graph.Grabber->SetCallback(&callback, 1);
+  graph.SetBufferSamples(true);
+  graph.Pause();
+  (void)graph.IsRunning(5000);
+
+  const double mid = graph.Duration / 2;
+  const TCaptureStart start = CaptureStart(0, mid, graph.FrameTime);
+  state.CaptureStartTime = start.threshold;
+  QElapsedTimer clock;
+  clock.start();
+  state.CaptureIndex.store(0);
+  graph.PutPosition(ClampPosition(start.seekTarget, graph.Duration, graph.FrameTime));
+  graph.Run();
+  const double first = TimeUntil([&] { return state.Frames[0]->Time >= 0; });
+  const double five = TimeUntil([&] { return state.CaptureIndex.load() == -1; });
+  const double firstMs = first < 0 ? -1 : first;
+  const double fiveMs = five < 0 ? -1 : clock.nsecsElapsed() / 1e6;
+  // Let the pause settle: frames in flight reach the grabber first.
+  (void)graph.IsRunning(5000);
+  double settled = -1;
+  while (settled != state.LastSampleTime.load()) {
+    settled = state.LastSampleTime.load();
+    (void)TimeUntil([&, since = QElapsedTimer()]() mutable {
+      if (!since.isValid()) since.start();
+      return since.elapsed() > 200;
+    });
+  }
+
+  // A step is timed from the seek until the grabber has the first frame after it
+  // (the seek itself returns once the new frame is on screen).
+  auto stepTo = [&](double target) {
+    const int before = delivered.load();
+    QElapsedTimer step;
+    step.start();
+    graph.PutPosition(ClampPosition(target, graph.Duration, graph.FrameTime));
+    if (TimeUntil([&] { return delivered.load() != before; }) < 0) return -1.0;
+    return step.nsecsElapsed() / 1e6;
+  };
+  const double shown = state.LastSampleTime.load();
+  const double back = stepTo(shown - 1.5 * graph.FrameTime);
+  const double forward = stepTo(shown + 0.5 * graph.FrameTime);
+  (void)graph.Grabber->SetCallback(nullptr, 1);
+  graph.Release();
+
+  QTemporaryDir dir;
+  QElapsedTimer ffmpegClock;
+  ffmpegClock.start();
+  QProcess ffmpeg;
+  ffmpeg.start(QStringLiteral("ffmpeg"),
+               {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-ss"),
+                QString::number(mid), QStringLiteral("-i"), file, QStringLiteral("-frames:v"),
+                QStringLiteral("5"), dir.filePath(QStringLiteral("f%d.bmp"))});
+  const bool ran = ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
+  const double ffmpegMs = ffmpegClock.nsecsElapsed() / 1e6;
+
+  std::printf("%s (%dx%d, seek to %.3f s)\n", qPrintable(QFileInfo(file).fileName()), width, height,
+              mid);
+  std::printf(
+      "  first frame %.1f ms, five frames %.1f ms, back-step %.1f ms, forward step %.1f ms\n",
+      firstMs, fiveMs, back, forward);
+  if (ran)
+    std::printf("  ffmpeg -ss %.3f -frames:v 5 (whole process) %.1f ms\n", mid, ffmpegMs);
+  else
+    std::printf("  ffmpeg did not run\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  SetAudioOutput(AudioOutput::kSilent);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: seek_bench FILE [FILE...]\n");
+    return 64;
+  }
+  for (int i = 1; i < argc; ++i) Measure(QString::fromLocal8Bit(argv[i]));
+  return 0;
+}
