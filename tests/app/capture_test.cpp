@@ -12,6 +12,7 @@
 #include <cmath>
 #include <functional>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "capture/thumbnail_strip.h"
 #include "common/temp_dir.h"
@@ -140,6 +141,25 @@ TEST_F(CaptureTest, SetsAreConsecutiveFramesLabelledWithTheirTimes) {
     EXPECT_TRUE(window_->Action("Action_EditCopy")->isEnabled());
     EXPECT_TRUE(window_->Action("Action_CaptureNow")->isEnabled());
   }
+}
+
+TEST_F(CaptureTest, CommandLineCapturesFromItsTimeAndModeSwitchKeepsTheSet) {
+  window_.reset();
+  const TMyParam param(CommandLineFromArguments(
+      {QStringLiteral("frivo"), test::FixturePath(test::kH264Mp4), QStringLiteral("/T:0:01.2")}));
+  window_ = std::make_unique<TApp_TOOLBmpCaptureEx>(&param);
+  info_ = test::FindFixture(test::kH264Mp4);
+  frame_ = window_->Playback().FrameTime;
+  ASSERT_TRUE(window_->Playback().IsOpen());
+  ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
+  EXPECT_EQ(ShownFrames(), Run(30));
+  EXPECT_EQ(LabelledFrames(), Run(30));
+  // Switching to renderer-copy mode re-opens the file and keeps the captured set.
+  window_->Action("Action_CaptureSampleGrabber")->trigger();
+  ASSERT_FALSE(window_->Playback().UseSampleGrabber);
+  EXPECT_EQ(ShownFrames(), Run(30));
+  EXPECT_EQ(LabelledFrames(), Run(30));
+  EXPECT_EQ(test::ReadFrameCode(window_->PreviewBitmap()), 30);
 }
 
 TEST_F(CaptureTest, NearTheEndTheLastSetIsTaken) {
