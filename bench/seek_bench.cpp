@@ -52,15 +52,7 @@ void Measure(const QString& file) {
   int width = 0, height = 0;
   graph.VideoSize(&width, &height);
   TCaptureState state;
-  for (int i = 0; i < 5; ++i) {
-    auto record = std::make_unique<T_TimeBitmap>();
-    record->SetSize(width, height);
-    state.Frames.push_back(std::move(record));
-  }
-  state.Duration = graph.Duration;
-  state.FrameTime = graph.FrameTime;
-  state.CurrentPosition = 1e300;
-  state.PausedByUser = true;
+  PrepareHeadlessRun(state, graph, 5);
   std::atomic<int> delivered{0};
   std::vector<BYTE> still;
   T_MySampleGrabberCB callback([&](double time, const BYTE* buffer, LONG length) {

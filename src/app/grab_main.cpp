@@ -100,16 +100,7 @@ int main(int argc, char** argv) {
   graph.TakePosition();
 
   TCaptureState state;
-  for (int i = 0; i < count; ++i) {
-    auto record = std::make_unique<T_TimeBitmap>();
-    record->SetSize(width, height);
-    state.Frames.push_back(std::move(record));
-  }
-  state.Duration = graph.Duration;
-  state.FrameTime = graph.FrameTime;
-  // Frames are taken as fast as they decode: the position is never behind.
-  state.CurrentPosition = 1e300;
-  state.PausedByUser = true;  // the graph pauses as soon as the set is full
+  PrepareHeadlessRun(state, graph, count);
 
   std::vector<BYTE> still;
   T_MySampleGrabberCB callback([&](double time, const BYTE* buffer, LONG length) {

@@ -62,6 +62,21 @@ bool ReceiveFrame(TCaptureState& state, ICaptureGraph& graph, std::vector<BYTE>&
   return sampleTime > state.CurrentPosition.load() + kHoldBackLead;
 }
 
+void PrepareHeadlessRun(TCaptureState& state, const TPlaybackGraph& graph, int count) {
+  int width = 0, height = 0;
+  graph.VideoSize(&width, &height);
+  state.Frames.clear();
+  for (int i = 0; i < count; ++i) {
+    auto record = std::make_unique<T_TimeBitmap>();
+    record->SetSize(width, height);
+    state.Frames.push_back(std::move(record));
+  }
+  state.Duration = graph.Duration;
+  state.FrameTime = graph.FrameTime;
+  state.CurrentPosition = 1e300;
+  state.PausedByUser = true;
+}
+
 QByteArray BmpFileFromPackedDib(const BYTE* dib, qsizetype size) {
   if (!dib || size < 40) return {};
   const quint32 headerSize = qFromLittleEndian<quint32>(dib);

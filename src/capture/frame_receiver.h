@@ -50,6 +50,11 @@ inline constexpr double kHoldBackLead = 0.1;
                                 std::vector<BYTE>& still, double sampleTime, const BYTE* buffer,
                                 LONG bufferLen);
 
+// Prepares `state` for a headless run of `count` frames of `graph`'s video: empty
+// records of the video's size, the graph's length and frame time, frames taken
+// as fast as they decode (no hold-back), and the graph paused once the set is full.
+void PrepareHeadlessRun(TCaptureState& state, const TPlaybackGraph& graph, int count);
+
 // A BMP file image made from a packed DIB (header, colour table, rows) by putting
 // the 14-byte file header in front. Empty when the DIB header is not sound.
 [[nodiscard]] QByteArray BmpFileFromPackedDib(const BYTE* dib, qsizetype size);
