@@ -11,10 +11,12 @@
 #include <QLabel>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "capture/thumbnail_strip.h"
+#include "common/scoped_hook.h"
 #include "common/temp_dir.h"
 #include "common/wait.h"
 #include "fixtures/barcode.h"
@@ -31,27 +33,24 @@ using test::WaitFor;
 class CaptureTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    oldMessages_ = SetMessageBoxHook([this](const QString&, const QString& text, bool question) {
-      messages_.push_back(text);
-      return question && answerYes_;
-    });
-    oldDialogs_ = SetFileDialogHook([this](TFileDialog& dialog, bool) {
+    messageHook_.emplace(&SetMessageBoxHook,
+                         [this](const QString&, const QString& text, bool question) {
+                           messages_.push_back(text);
+                           return question && answerYes_;
+                         });
+    dialogHook_.emplace(&SetFileDialogHook, [this](TFileDialog& dialog, bool) {
       proposed_ = dialog.fileName;
       if (answer_.isEmpty()) return false;
       dialog.fileName = answer_;
       dialog.filterIndex = answerFilter_;
       return true;
     });
-    oldModifiers_ = SetModifierHook([this] { return modifiers_; });
+    modifierHook_.emplace(&SetModifierHook, [this] { return modifiers_; });
     window_ = std::make_unique<TApp_TOOLBmpCaptureEx>();
     window_->show();
   }
-  void TearDown() override {
-    window_.reset();
-    SetMessageBoxHook(oldMessages_);
-    SetFileDialogHook(oldDialogs_);
-    SetModifierHook(oldModifiers_);
-  }
+  // The window goes first: its destruction may still ask the hooks.
+  void TearDown() override { window_.reset(); }
 
   void Open(const char* fixture, bool grabber = true) {
     if (window_->Action("Action_CaptureSampleGrabber")->isChecked() != grabber)
@@ -97,6 +96,9 @@ class CaptureTest : public ::testing::Test {
     return frames;
   }
 
+  std::optional<test::ScopedHook<MessageBoxHook>> messageHook_;
+  std::optional<test::ScopedHook<FileDialogHook>> dialogHook_;
+  std::optional<test::ScopedHook<ModifierHook>> modifierHook_;
   std::unique_ptr<TApp_TOOLBmpCaptureEx> window_;
   const test::FixtureInfo* info_ = nullptr;
   double frame_ = 0;
@@ -106,11 +108,6 @@ class CaptureTest : public ::testing::Test {
   QString proposed_;
   int answerFilter_ = 1;
   ModifierState modifiers_;
-
- private:
-  MessageBoxHook oldMessages_;
-  FileDialogHook oldDialogs_;
-  ModifierHook oldModifiers_;
 };
 
 TEST_F(CaptureTest, SetsAreConsecutiveFramesLabelledWithTheirTimes) {

@@ -17,8 +17,10 @@
 #include <QToolBar>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 #include "capture/thumbnail_strip.h"
+#include "common/scoped_hook.h"
 #include "common/temp_dir.h"
 #include "common/wait.h"
 #include "fixtures/fixtures.h"
@@ -38,27 +40,23 @@ using test::WaitFor;
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    oldMessages_ = SetMessageBoxHook([this](const QString&, const QString& text, bool) {
+    messageHook_.emplace(&SetMessageBoxHook, [this](const QString&, const QString& text, bool) {
       messages_.push_back(text);
       return false;
     });
-    oldDialogs_ = SetFileDialogHook([this](TFileDialog& dialog, bool) {
+    dialogHook_.emplace(&SetFileDialogHook, [this](TFileDialog& dialog, bool) {
       ++dialogs_;
       dialogTitle_ = dialog.title;
       if (dialogAnswer_.isEmpty()) return false;
       dialog.fileName = dialogAnswer_;
       return true;
     });
-    oldModifiers_ = SetModifierHook([this] { return modifiers_; });
+    modifierHook_.emplace(&SetModifierHook, [this] { return modifiers_; });
     window_ = std::make_unique<TApp_TOOLBmpCaptureEx>();
     window_->show();
   }
-  void TearDown() override {
-    window_.reset();
-    SetMessageBoxHook(oldMessages_);
-    SetFileDialogHook(oldDialogs_);
-    SetModifierHook(oldModifiers_);
-  }
+  // The window goes first: its destruction may still ask the hooks.
+  void TearDown() override { window_.reset(); }
 
   bool Enabled(const char* name) const { return window_->Action(name)->isEnabled(); }
   QString LabelText(const char* name) const {
@@ -83,17 +81,15 @@ class MainWindowTest : public ::testing::Test {
     });
   }
 
+  std::optional<test::ScopedHook<MessageBoxHook>> messageHook_;
+  std::optional<test::ScopedHook<FileDialogHook>> dialogHook_;
+  std::optional<test::ScopedHook<ModifierHook>> modifierHook_;
   std::unique_ptr<TApp_TOOLBmpCaptureEx> window_;
   std::vector<QString> messages_;
   int dialogs_ = 0;
   QString dialogTitle_;
   QString dialogAnswer_;
   ModifierState modifiers_;
-
- private:
-  MessageBoxHook oldMessages_;
-  FileDialogHook oldDialogs_;
-  ModifierHook oldModifiers_;
 };
 
 constexpr const char* kNeedMedia[] = {
