@@ -25,7 +25,8 @@ bool ReceiveFrame(TCaptureState& state, ICaptureGraph& graph, std::vector<BYTE>&
                   double sampleTime, const BYTE* buffer, LONG bufferLen) {
   state.LastSampleTime.store(sampleTime);
   const int count = state.FrameCount();
-  int index = state.CaptureIndex.load(std::memory_order_acquire);
+  const int armed = state.CaptureIndex.load(std::memory_order_acquire);
+  int index = armed;
   if (index >= 0 && index < count) {
     if (bufferLen > 0 && static_cast<std::size_t>(bufferLen) != still.size())
       still.resize(static_cast<std::size_t>(bufferLen));
@@ -51,8 +52,12 @@ bool ReceiveFrame(TCaptureState& state, ICaptureGraph& graph, std::vector<BYTE>&
         if (state.PausedByUser.load()) graph.Pause();
         index = -1;
       }
-      // Last: the UI thread reads the records once it sees -1.
-      state.CaptureIndex.store(index, std::memory_order_release);
+      // Last: the UI thread reads the records once it sees -1. The UI thread may
+      // have ended the run meanwhile (the clock stood at the end); a plain store
+      // would arm it again, so the slot moves on only if the run is still ours.
+      int expected = armed;
+      (void)state.CaptureIndex.compare_exchange_strong(expected, index, std::memory_order_release,
+                                                       std::memory_order_relaxed);
     }
   }
   // Hold back only a decoder that runs well ahead of the clock. Every frame

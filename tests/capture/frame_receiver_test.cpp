@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QtEndian>
+#include <atomic>
+#include <cmath>
+#include <functional>
+#include <thread>
 
 #include "capture/capture_math.h"
 #include "playback/media_type.h"
@@ -16,11 +20,13 @@ namespace {
 class FakeGraph : public ICaptureGraph {
  public:
   bool GetCurrentBuffer(LONG size, BYTE* buffer) override {
+    if (duringCopy) duringCopy();
     if (failCopy) return false;
     std::fill(buffer, buffer + size, fill);
     return true;
   }
   void Pause() override { ++pauses; }
+  std::function<void()> duringCopy;
   bool failCopy = false;
   BYTE fill = 0;
   int pauses = 0;
@@ -112,6 +118,51 @@ TEST_F(FrameReceiverTest, HoldsBackOnlyFramesWellAheadOfThePolledPosition) {
   EXPECT_FALSE(Deliver(1.08, 0));
   EXPECT_FALSE(Deliver(1.0, 0));
   EXPECT_FALSE(Deliver(0.5, 0));
+}
+
+TEST_F(FrameReceiverTest, ARunEndedByTheUiThreadMeanwhileStaysEnded) {
+  state.CaptureStartTime = 0;
+  state.CaptureIndex = 2;
+  still = Frame(0);
+  // The UI thread ends the run while this frame is being stored.
+  graph.duringCopy = [this] { state.CaptureIndex.store(-1); };
+  (void)ReceiveFrame(state, graph, still, 0.5, nullptr, 0);
+  EXPECT_EQ(state.CaptureIndex.load(), -1);
+  graph.duringCopy = nullptr;
+  (void)ReceiveFrame(state, graph, still, 0.54, nullptr, 0);
+  EXPECT_EQ(state.Frames[3]->Time, -1.0);
+}
+
+// The hand-over between a streaming thread that delivers frames without pause
+// and a UI thread that arms runs and reads the finished sets. Under the thread
+// sanitizer this also checks the ordering the records rely on.
+TEST_F(FrameReceiverTest, SetsHandedOverBetweenThreadsAreWholeAndConsecutive) {
+  constexpr double kFrame = 0.04;
+  state.Duration = 1e9;
+  std::atomic<bool> stop{false};
+  std::thread streaming([&] {
+    std::vector<BYTE> transfer;
+    for (long k = 0; !stop.load(); ++k) {
+      const std::vector<BYTE> frame = Frame(static_cast<BYTE>(k % 251));
+      (void)ReceiveFrame(state, graph, transfer, k * kFrame, frame.data(),
+                         static_cast<LONG>(frame.size()));
+      std::this_thread::yield();
+    }
+  });
+  for (int round = 0; round < 200; ++round) {
+    state.CaptureStartTime = state.LastSampleTime.load() + 2.5 * kFrame;
+    state.CaptureIndex.store(0, std::memory_order_release);
+    while (state.CaptureIndex.load(std::memory_order_acquire) != -1) std::this_thread::yield();
+    const long first = std::lround(state.Frames[0]->Time / kFrame);
+    for (int i = 0; i < 5; ++i) {
+      T_TimeBitmap& record = *state.Frames[i];
+      const std::lock_guard<std::mutex> lock(record.Canvas());
+      ASSERT_EQ(std::lround(record.Time / kFrame), first + i) << round;
+      ASSERT_EQ(record.ConstScanLine(kHeight - 1)[kWidth * 3 - 1], (first + i) % 251) << round;
+    }
+  }
+  stop = true;
+  streaming.join();
 }
 
 TEST(BmpFileFromPackedDib, PutsTheFileHeaderInFront) {
