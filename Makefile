@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD  := build
 JOBS   ?= 2
 
-.PHONY: all deps configure build test run asan-test format clean
+.PHONY: all deps configure build test run asan-test tsan-test format clean
 
 all: build
 
@@ -29,8 +29,16 @@ asan-test: deps
 	@ASAN_OPTIONS=detect_leaks=0 cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
+# The tests of the frame hand-over between the streaming and UI threads under
+# the thread sanitizer. The test-media generator is built with it too; its
+# reports are about GStreamer's own threads and are silenced while it runs.
+tsan-test: deps
+	@cmake --preset tsan $(CMAKE_ARGS) >/dev/null
+	@TSAN_OPTIONS=report_bugs=0 cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-tsan
