@@ -17,9 +17,11 @@
 #include <csignal>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/main_window.h"
 #include "app/termination.h"
+#include "common/scoped_hook.h"
 #include "common/temp_dir.h"
 #include "common/wait.h"
 #include "platform/desktop.h"
@@ -72,16 +74,13 @@ std::vector<Section> Sections(const QByteArray& bytes) {
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    oldPath_ = SetSettingsPathHook([this] { return Ini(); });
-    oldModifiers_ = SetModifierHook([this] { return modifiers_; });
-    oldMessages_ = SetMessageBoxHook([](const QString&, const QString&, bool) { return false; });
+    pathHook_.emplace(&SetSettingsPathHook, [this] { return Ini(); });
+    modifierHook_.emplace(&SetModifierHook, [this] { return modifiers_; });
+    messageHook_.emplace(&SetMessageBoxHook,
+                         [](const QString&, const QString&, bool) { return false; });
   }
-  void TearDown() override {
-    window_.reset();
-    SetSettingsPathHook(oldPath_);
-    SetModifierHook(oldModifiers_);
-    SetMessageBoxHook(oldMessages_);
-  }
+  // The window goes first: its destruction writes the settings.
+  void TearDown() override { window_.reset(); }
   [[nodiscard]] QString Ini() const { return dir_.File(QStringLiteral("frivo.ini")); }
   void Start() {
     window_ = std::make_unique<TApp_TOOLBmpCaptureEx>();
@@ -93,9 +92,9 @@ class SettingsTest : public ::testing::Test {
   test::TempDir dir_;
   ModifierState modifiers_;
   std::unique_ptr<TApp_TOOLBmpCaptureEx> window_;
-  SettingsPathHook oldPath_;
-  ModifierHook oldModifiers_;
-  MessageBoxHook oldMessages_;
+  std::optional<test::ScopedHook<SettingsPathHook>> pathHook_;
+  std::optional<test::ScopedHook<ModifierHook>> modifierHook_;
+  std::optional<test::ScopedHook<MessageBoxHook>> messageHook_;
 };
 
 TEST_F(SettingsTest, FirstRunWritesEveryKeyInTheDocumentedLayout) {

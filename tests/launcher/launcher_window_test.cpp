@@ -17,9 +17,11 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "common/scoped_hook.h"
 #include "common/temp_dir.h"
 #include "common/wait.h"
 #include "fixtures/fixtures.h"
@@ -49,33 +51,28 @@ class DropTarget : public TApp_TOOLBmpCaptureEx {
 class LauncherWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    oldPath_ = SetSettingsPathHook([this] { return dir_.File(QStringLiteral("frivo.ini")); });
-    oldModifiers_ = SetModifierHook([] { return ModifierState{}; });
-    oldMessages_ = SetMessageBoxHook([this](const QString&, const QString& text, bool) {
+    pathHook_.emplace(&SetSettingsPathHook,
+                      [this] { return dir_.File(QStringLiteral("frivo.ini")); });
+    modifierHook_.emplace(&SetModifierHook, [] { return ModifierState{}; });
+    messageHook_.emplace(&SetMessageBoxHook, [this](const QString&, const QString& text, bool) {
       messages_.append(text);
       return answer_;
     });
-    oldDialogs_ = SetFileDialogHook([this](TFileDialog& dialog, bool) {
+    dialogHook_.emplace(&SetFileDialogHook, [this](TFileDialog& dialog, bool) {
       dialogTitle_ = dialog.title;
       if (dialogAnswer_.isEmpty()) return false;
       dialog.fileName = dialogAnswer_;
       return true;
     });
-    oldStart_ = SetStartProgramHook([this](const TStartRequest& request) {
+    startHook_.emplace(&SetStartProgramHook, [this](const TStartRequest& request) {
       started_.append(request.program);
       return true;
     });
     window_ = std::make_unique<DropTarget>();
     window_->show();
   }
-  void TearDown() override {
-    window_.reset();
-    SetSettingsPathHook(oldPath_);
-    SetModifierHook(oldModifiers_);
-    SetMessageBoxHook(oldMessages_);
-    SetFileDialogHook(oldDialogs_);
-    SetStartProgramHook(oldStart_);
-  }
+  // The window goes first: its destruction writes the settings.
+  void TearDown() override { window_.reset(); }
   void Add(const QString& path) {
     dialogAnswer_ = path;
     window_->Action("Action_ProgramAdd")->trigger();
@@ -110,11 +107,11 @@ class LauncherWindowTest : public ::testing::Test {
   QString dialogAnswer_;
   QStringList started_;
   std::unique_ptr<TApp_TOOLBmpCaptureEx> window_;
-  SettingsPathHook oldPath_;
-  ModifierHook oldModifiers_;
-  MessageBoxHook oldMessages_;
-  FileDialogHook oldDialogs_;
-  StartProgramHook oldStart_;
+  std::optional<test::ScopedHook<SettingsPathHook>> pathHook_;
+  std::optional<test::ScopedHook<ModifierHook>> modifierHook_;
+  std::optional<test::ScopedHook<MessageBoxHook>> messageHook_;
+  std::optional<test::ScopedHook<FileDialogHook>> dialogHook_;
+  std::optional<test::ScopedHook<StartProgramHook>> startHook_;
 };
 
 TEST_F(LauncherWindowTest, AddingFillsEveryMenuAndADuplicateIsRefused) {

@@ -19,6 +19,7 @@
 
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "common/scoped_hook.h"
 #include "common/temp_dir.h"
 #include "launcher/program_start.h"
 #include "platform/desktop.h"
@@ -135,19 +136,22 @@ TEST_F(X11Test, FindsTheProgramsWindowsPreferringAMinimizedOne) {
 
 TEST_F(X11Test, OptionOnRaisesTheRunningInstanceAndStartsNothing) {
   test::TempDir dir;
-  const SettingsPathHook oldPath =
-      SetSettingsPathHook([&dir] { return dir.File(QStringLiteral("frivo.ini")); });
-  const ModifierHook oldModifiers = SetModifierHook([] { return ModifierState{}; });
+  const test::ScopedHook<SettingsPathHook> pathHook(
+      &SetSettingsPathHook, [&dir] { return dir.File(QStringLiteral("frivo.ini")); });
+  const test::ScopedHook<ModifierHook> modifierHook(&SetModifierHook,
+                                                    [] { return ModifierState{}; });
   QStringList started;
-  const StartProgramHook oldStart = SetStartProgramHook([&](const TStartRequest& request) {
-    started.append(request.program);
-    return true;
-  });
+  const test::ScopedHook<StartProgramHook> startHook(&SetStartProgramHook,
+                                                     [&](const TStartRequest& request) {
+                                                       started.append(request.program);
+                                                       return true;
+                                                     });
   QString answer;
-  const FileDialogHook oldDialogs = SetFileDialogHook([&](TFileDialog& dialog, bool) {
-    dialog.fileName = answer;
-    return true;
-  });
+  const test::ScopedHook<FileDialogHook> dialogHook(&SetFileDialogHook,
+                                                    [&](TFileDialog& dialog, bool) {
+                                                      dialog.fileName = answer;
+                                                      return true;
+                                                    });
   {
     TApp_TOOLBmpCaptureEx window;
     const QString script = dir.File(QStringLiteral("not running"));
@@ -175,10 +179,6 @@ TEST_F(X11Test, OptionOnRaisesTheRunningInstanceAndStartsNothing) {
     xcb_destroy_window(connection_, iconic);
     Sync();
   }
-  SetSettingsPathHook(oldPath);
-  SetModifierHook(oldModifiers);
-  SetStartProgramHook(oldStart);
-  SetFileDialogHook(oldDialogs);
 }
 
 }  // namespace

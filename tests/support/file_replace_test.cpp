@@ -3,13 +3,12 @@
 #include "support/file_replace.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 
+#include "common/file_size_limit.h"
 #include "common/temp_dir.h"
 
 namespace frivo {
@@ -70,15 +69,12 @@ TEST(ReplaceFileContents, AWriteCutShortLeavesTheOldBytesAndNoTemporaryFile) {
   ASSERT_TRUE(WriteAll(path, old));
 
   // A file size limit makes the write fail part-way, as a full disk would.
-  struct rlimit saved {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limited = saved;
-  limited.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const bool ok = ReplaceFileContents(path, QByteArray(100000, 'n'));
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, previousHandler);
+  bool ok = true;
+  {
+    const test::ScopedFileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.Active());
+    ok = ReplaceFileContents(path, QByteArray(100000, 'n'));
+  }
 
   EXPECT_FALSE(ok);
   EXPECT_EQ(ReadAll(path), old);

@@ -3,8 +3,6 @@
 #include "support/ini_file.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +12,7 @@
 #include <climits>
 #include <random>
 
+#include "common/file_size_limit.h"
 #include "common/temp_dir.h"
 #include "support/text_codec.h"
 #include "support/wide_strings.h"
@@ -419,16 +418,9 @@ TEST_F(IniFileTest, AFailedSaveLeavesTheOldFileByteIdentical) {
   {
     TMyIniFile ini(Path(), 0);
     ini.WriteString("A", "k", QString(20000, QLatin1Char('n')));
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool written = ini.UpdateFile();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previousHandler);
-    EXPECT_FALSE(written);
+    const test::ScopedFileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.Active());
+    EXPECT_FALSE(ini.UpdateFile());
   }
   EXPECT_EQ(Stored(), old);
   EXPECT_EQ(QDir(dir_.Path()).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.ini"});

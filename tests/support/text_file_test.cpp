@@ -3,13 +3,12 @@
 #include "support/text_file.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
 
+#include "common/file_size_limit.h"
 #include "common/temp_dir.h"
 #include "support/system_hooks.h"
 #include "support/text_codec.h"
@@ -330,16 +329,11 @@ TEST_F(TextFileTest, FailedSavesLeaveTheOldFileAndReturnFalse) {
   TMyWStrings big;
   big.AddEmpty(1);
   big.Put(0, QString(20000, QChar(0x3042)));
-  struct rlimit saved {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limited = saved;
-  limited.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const bool ok = big.SaveToFile(path, kEncodingUtf8);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, previousHandler);
-  EXPECT_FALSE(ok);
+  {
+    const test::ScopedFileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.Active());
+    EXPECT_FALSE(big.SaveToFile(path, kEncodingUtf8));
+  }
   EXPECT_EQ(ReadAll(path), old);
 
   // A folder we may not write to (root may write anywhere, so only as a user).
