@@ -5,6 +5,7 @@
 #include <xcb/xcb.h>
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -259,6 +260,25 @@ QString ProcessExecutable(int64_t pid) {
   return QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
 }
 
+bool ProcessRunsProgram(int64_t pid, const QString& target) {
+  const QString executable = ProcessExecutable(pid);
+  if (executable.isEmpty() || target.isEmpty()) return false;
+  if (SamePath(executable, target)) return true;
+  QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+  if (!cmdline.open(QIODevice::ReadOnly)) return false;
+  const QList<QByteArray> words = cmdline.read(64 * 1024).split('\0');
+  // After the interpreter: at most one option word (the "#!" line's), then the script.
+  for (qsizetype i = 1; i < words.size() && i <= 2; ++i) {
+    const QString word = QFile::decodeName(words.at(i));
+    if (word.isEmpty()) return false;
+    if (word.startsWith(u'-')) continue;
+    const QString cwd = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(pid)).symLinkTarget();
+    const QString script = QFileInfo(QDir(cwd), word).canonicalFilePath();
+    return !script.isEmpty() && SamePath(script, target);
+  }
+  return false;
+}
+
 std::optional<TProgramWindow> FindProgramWindow(const QString& target) {
   std::optional<Display> display = OpenDisplay();
   if (!display || target.isEmpty()) return std::nullopt;
@@ -267,7 +287,7 @@ std::optional<TProgramWindow> FindProgramWindow(const QString& target) {
   std::optional<TProgramWindow> found;
   for (xcb_window_t window : TopLevelWindows(connection, display->root)) {
     const std::vector<uint32_t> pid = Property32(connection, window, pidAtom);
-    if (pid.empty() || !SamePath(ProcessExecutable(pid.front()), target)) continue;
+    if (pid.empty() || !ProcessRunsProgram(pid.front(), target)) continue;
     found = TProgramWindow{window, IsMinimized(connection, window)};
     if (found->minimized) break;
   }

@@ -53,8 +53,8 @@ struct TProgramWindow {
 
 // The window to bring forward for the program `target` (a ProgramTarget): among
 // the top-level windows whose process (_NET_WM_PID) runs `target`, the first
-// minimized one, or when none is minimized the last one met. Nothing without an
-// X11 display.
+// minimized one, or when none is minimized the last one met (see ProcessRunsProgram). Nothing
+// without an X11 display.
 [[nodiscard]] std::optional<TProgramWindow> FindProgramWindow(const QString& target);
 
 // Restores a minimized window, raises it and asks the window manager to make it
@@ -63,5 +63,12 @@ bool BringToFront(const TProgramWindow& window);
 
 // The executable a process runs (/proc/<pid>/exe), empty when unreadable.
 [[nodiscard]] QString ProcessExecutable(int64_t pid);
+
+// Whether a process runs the program `target` (a ProgramTarget): its executable
+// is `target`, or it is an interpreter running `target` as its script. A script
+// started through its "#!" line runs as its interpreter with the script's path
+// as the first argument that is not an option (relative to the process's
+// working folder).
+[[nodiscard]] bool ProcessRunsProgram(int64_t pid, const QString& target);
 
 }  // namespace frivo

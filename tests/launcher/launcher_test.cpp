@@ -8,11 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
 
 #include "common/temp_dir.h"
+#include "common/wait.h"
 #include "launcher/drop_files.h"
 #include "launcher/launcher_paths.h"
 #include "launcher/open_history.h"
@@ -142,6 +144,36 @@ TEST(ProcessExecutableTest, ReadsTheRunningExecutable) {
   EXPECT_EQ(ProcessExecutable(QCoreApplication::applicationPid()),
             QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
   EXPECT_TRUE(ProcessExecutable(0).isEmpty());
+}
+
+TEST(ProcessExecutableTest, ScriptsAreFoundUnderTheirInterpreter) {
+  test::TempDir dir;
+  const QString script = dir.File(QStringLiteral("long wait.sh"));
+  const QString other = dir.File(QStringLiteral("other.sh"));
+  for (const QString& path : {script, other}) {
+    ASSERT_TRUE(test::WriteAll(path, "#!/bin/sh -e\nsleep 30\n"));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+  // Started through its "#!" line (with its option), and by a relative name.
+  QProcess direct;
+  direct.start(script, {});
+  QProcess relative;
+  relative.setWorkingDirectory(dir.Path());
+  relative.start(QStringLiteral("/bin/sh"), {QStringLiteral("long wait.sh")});
+  ASSERT_TRUE(direct.waitForStarted());
+  ASSERT_TRUE(relative.waitForStarted());
+  const QString target = QFileInfo(script).canonicalFilePath();
+  for (QProcess* process : {&direct, &relative}) {
+    // The kernel has replaced the forked image once the interpreter runs.
+    EXPECT_TRUE(test::WaitFor([&] { return ProcessRunsProgram(process->processId(), target); }));
+    EXPECT_FALSE(ProcessRunsProgram(process->processId(), QFileInfo(other).canonicalFilePath()));
+    process->kill();
+    process->waitForFinished();
+  }
+  EXPECT_TRUE(ProcessRunsProgram(QCoreApplication::applicationPid(),
+                                 QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()));
+  EXPECT_FALSE(ProcessRunsProgram(QCoreApplication::applicationPid(), target));
+  EXPECT_FALSE(ProcessRunsProgram(0, target));
 }
 
 TEST(DropFilesTest, LocalPathsInOrderAndDropsRefusedWhileTheObjectLives) {
