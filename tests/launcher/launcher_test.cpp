@@ -7,11 +7,14 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
+#include <algorithm>
 
 #include "common/temp_dir.h"
 #include "common/wait.h"
@@ -19,6 +22,7 @@
 #include "launcher/launcher_paths.h"
 #include "launcher/open_history.h"
 #include "launcher/program_list.h"
+#include "launcher/program_menus.h"
 #include "launcher/program_start.h"
 
 namespace frivo {
@@ -174,6 +178,36 @@ TEST(ProcessExecutableTest, ScriptsAreFoundUnderTheirInterpreter) {
                                  QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()));
   EXPECT_FALSE(ProcessRunsProgram(QCoreApplication::applicationPid(), target));
   EXPECT_FALSE(ProcessRunsProgram(0, target));
+}
+
+// The darkest grey level of the item's text, as the menu draws it.
+int DarkestInItem(QMenu& menu, QAction* item) {
+  const QImage picture = menu.grab().toImage();
+  const QRect rect = menu.actionGeometry(item).intersected(picture.rect());
+  int darkest = 255;
+  for (int y = rect.top(); y <= rect.bottom(); ++y)
+    for (int x = rect.left(); x <= rect.right(); ++x)
+      darkest = std::min(darkest, qGray(picture.pixel(x, y)));
+  return darkest;
+}
+
+TEST(ProgramMenusTest, AMissingProgramIsGreyButStaysEnabled) {
+  test::TempDir dir;
+  const QString present = dir.File(QStringLiteral("present & here"));
+  ASSERT_TRUE(test::WriteAll(present, "#!/bin/sh\n"));
+  QMenu menu;
+  UseProgramMenuStyle(&menu);
+  UseProgramMenuStyle(&menu);  // a second call changes nothing
+  QAction* shown = AddProgramItem(&menu, present);
+  QAction* missing = AddProgramItem(&menu, dir.File(QStringLiteral("gone & away")));
+  menu.adjustSize();
+  EXPECT_EQ(shown->text(), QStringLiteral("present && here"));
+  EXPECT_EQ(ItemPath(missing), dir.File(QStringLiteral("gone & away")));
+  EXPECT_TRUE(missing->isEnabled());
+  const int normal = DarkestInItem(menu, shown);
+  const int grey = DarkestInItem(menu, missing);
+  EXPECT_LT(normal, 60);
+  EXPECT_GT(grey, normal + 60);
 }
 
 TEST(DropFilesTest, LocalPathsInOrderAndDropsRefusedWhileTheObjectLives) {
