@@ -474,12 +474,17 @@ HRESULT FilterGraph::GetState(LONG msTimeout, OAFilterState* state) {
       msTimeout < 0 ? GST_CLOCK_TIME_NONE : static_cast<GstClockTime>(msTimeout) * GST_MSECOND;
   const GstStateChangeReturn result =
       gst_element_get_state(pipeline_.get(), &current, &pending, wait);
+  // While a change is still under way the answer is the state the graph is
+  // going to, with VFW_S_STATE_INTERMEDIATE: a graph told to run counts as
+  // running from then on, even while it is still prerolling.
+  const GstState shown =
+      result == GST_STATE_CHANGE_ASYNC && pending != GST_STATE_VOID_PENDING ? pending : current;
   if (stopped_.load()) {
     *state = State_Stopped;
   } else {
-    *state = current == GST_STATE_PLAYING  ? State_Running
-             : current == GST_STATE_PAUSED ? State_Paused
-                                           : State_Stopped;
+    *state = shown == GST_STATE_PLAYING  ? State_Running
+             : shown == GST_STATE_PAUSED ? State_Paused
+                                         : State_Stopped;
   }
   if (result == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   return result == GST_STATE_CHANGE_ASYNC ? VFW_S_STATE_INTERMEDIATE : S_OK;

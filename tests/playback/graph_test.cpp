@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "playback/frame_math.h"
@@ -232,6 +234,44 @@ TEST(MediaGraph, StatesStopAndRate) {
     for (size_t i = 1; i < frames.size(); ++i) EXPECT_EQ(frames[i].code, frames[i - 1].code + 1);
   }
   EXPECT_EQ(player.position->put_Rate(0), E_INVALIDARG);
+}
+
+TEST(MediaGraph, AChangeStillPendingIsIntermediateAndReportsItsTarget) {
+  // Declared before the player: the streaming thread may call the callback until
+  // the player is gone.
+  std::atomic<bool> blocked{false};
+  std::atomic<bool> release{false};
+  Player player;
+  player.Open(FixturePath(kH264Mp4));
+  ASSERT_EQ(player.renderResult, S_OK);
+  player.PauseAndSettle();
+  // The frame a seek prerolls is held in the callback, so the change cannot end.
+  player.recorder.onFrame = [&] {
+    blocked = true;
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  std::thread seeker([&] { (void)player.position->put_CurrentPosition(1.0); });
+  const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+  while (!blocked && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  OAFilterState state = -1;
+  const HRESULT pausing = player.control->GetState(0, &state);
+  const OAFilterState pausingState = state;
+  // A run asked for meanwhile is reported as the state the graph is going to.
+  (void)player.control->Run();
+  const HRESULT starting = player.control->GetState(0, &state);
+  const OAFilterState startingState = state;
+  const OAFilterState graphState = GetGraphState(player.graph.Get());
+  release = true;
+  seeker.join();
+  ASSERT_TRUE(blocked);
+  EXPECT_EQ(pausing, VFW_S_STATE_INTERMEDIATE);
+  EXPECT_EQ(pausingState, State_Paused);
+  EXPECT_EQ(starting, VFW_S_STATE_INTERMEDIATE);
+  EXPECT_EQ(startingState, State_Running);
+  EXPECT_EQ(graphState, State_Running);
+  EXPECT_EQ(player.control->GetState(20000, &state), S_OK);
+  EXPECT_EQ(state, State_Running);
 }
 
 TEST(MediaGraph, CurrentImageIsAPackedBottomUpDibWithPaddedRows) {
