@@ -7,7 +7,10 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace frivo {
@@ -16,17 +19,54 @@ namespace {
 
 constexpr int kImageTop = 4;
 constexpr int kImageHeight = 60;
-constexpr int kLabelHeight = 13;
+constexpr QRect kLabelRect{1, 65, 84, 12};
+// The arrow of a capture button sits in a square at its bottom, beside the labels.
+constexpr int kGlyphSize = 16;
 
-QToolButton* CaptureButton(QAction* action, const char* name, Qt::ArrowType arrow,
-                           QWidget* parent) {
-  auto* button = new QToolButton(parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setDefaultAction(action);
-  button->setArrowType(arrow);
-  button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-  button->setAutoRaise(true);
-  return button;
+// A tall flat button whose arrow is drawn at the bottom instead of the middle.
+class TCaptureButton : public QToolButton {
+ public:
+  TCaptureButton(QAction* action, Qt::ArrowType arrow, QWidget* parent)
+      : QToolButton(parent), arrow_(arrow) {
+    setDefaultAction(action);
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+    setAutoRaise(true);
+    // Tall: the button fills its panel.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter painter(this);
+    QStyleOptionToolButton option;
+    initStyleOption(&option);
+    option.arrowType = Qt::NoArrow;
+    option.icon = QIcon();
+    option.text.clear();
+    painter.drawComplexControl(QStyle::CC_ToolButton, option);
+    QStyleOption glyph(option);
+    glyph.rect =
+        QRect((width() - kGlyphSize) / 2, height() - kGlyphSize - 2, kGlyphSize, kGlyphSize);
+    painter.drawPrimitive(
+        arrow_ == Qt::LeftArrow ? QStyle::PE_IndicatorArrowLeft : QStyle::PE_IndicatorArrowRight,
+        glyph);
+  }
+
+ private:
+  Qt::ArrowType arrow_;
+};
+
+// The button panel at one end of the strip, holding its capture button.
+QWidget* CaptureButtonPanel(QAction* action, const char* panelName, const char* buttonName,
+                            Qt::ArrowType arrow, QWidget* parent) {
+  auto* panel = new QWidget(parent);
+  panel->setObjectName(QString::fromLatin1(panelName));
+  auto* button = new TCaptureButton(action, arrow, panel);
+  button->setObjectName(QString::fromLatin1(buttonName));
+  auto* layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(button);
+  return panel;
 }
 
 }  // namespace
@@ -55,8 +95,10 @@ TThumbnailStrip::TThumbnailStrip(QAction* captureBack, QAction* captureNext, QWi
     : QFrame(parent) {
   setObjectName(QStringLiteral("Panel_Frame"));
   setFixedHeight(kStripHeight);
-  backButton_ = CaptureButton(captureBack, "SpeedButton_CaptureBack", Qt::LeftArrow, this);
-  nextButton_ = CaptureButton(captureNext, "SpeedButton_CaptureNext", Qt::RightArrow, this);
+  backPanel_ =
+      CaptureButtonPanel(captureBack, "Panel_FBack", "Button_Capture_Back", Qt::LeftArrow, this);
+  nextPanel_ =
+      CaptureButtonPanel(captureNext, "Panel_FNext", "Button_Capture_Next", Qt::RightArrow, this);
   SetCount(kMinThumbnails);
 }
 
@@ -93,7 +135,7 @@ void TThumbnailStrip::SetCount(int count) {
     image->installEventFilter(this);
     auto* label = new QLabel(panel);
     label->setObjectName(QStringLiteral("Label_%1").arg(i));
-    label->setGeometry(0, kImageTop + kImageHeight, kThumbnailWidth, kLabelHeight);
+    label->setGeometry(kLabelRect);
     label->setAlignment(Qt::AlignCenter);
     label->installEventFilter(this);
     if (i > 0) {
@@ -104,6 +146,10 @@ void TThumbnailStrip::SetCount(int count) {
   }
   count_ = count;
   PlaceButtons();
+  // Thumbnails added at the right may lie under the next-set panel until the
+  // strip is laid out for its new width; the buttons stay reachable on top.
+  backPanel_->raise();
+  nextPanel_->raise();
 }
 
 void TThumbnailStrip::ClearAll() {
@@ -126,16 +172,37 @@ void TThumbnailStrip::Highlight(int index) {
 
 bool TThumbnailStrip::eventFilter(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
-  if (!widget) return QFrame::eventFilter(watched, event);
-  if (event->type() == QEvent::MouseButtonDblClick &&
-      widget->objectName().startsWith(QLatin1String("Image_"))) {
-    Q_EMIT ImageDoubleClicked(static_cast<TThumbnailImage*>(widget));
-    return true;
-  }
-  if (event->type() == QEvent::MouseButtonPress &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    Q_EMIT ThumbnailClicked(widget);
-    return false;
+  // A disabled strip (before the first set and during a run) ignores the mouse;
+  // Qt hands the events to filters before it drops them for a disabled widget.
+  if (!widget || !widget->isEnabled()) return QFrame::eventFilter(watched, event);
+  const auto* mouse = static_cast<QMouseEvent*>(event);
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+      // Taken here, so the press does not travel on to the panel behind.
+      if (mouse->button() == Qt::LeftButton) {
+        pressed_ = widget;
+        return true;
+      }
+      break;
+    case QEvent::MouseButtonDblClick:
+      // The second press of a double click is no click of its own.
+      pressed_ = nullptr;
+      if (widget->objectName().startsWith(QLatin1String("Image_"))) {
+        Q_EMIT ImageDoubleClicked(static_cast<TThumbnailImage*>(widget));
+        return true;
+      }
+      break;
+    case QEvent::MouseButtonRelease:
+      // A click is a press and a release over the same control.
+      if (mouse->button() != Qt::LeftButton) break;
+      if (pressed_ == widget && widget->rect().contains(mouse->position().toPoint())) {
+        pressed_ = nullptr;
+        Q_EMIT ThumbnailClicked(widget);
+      }
+      pressed_ = nullptr;
+      return true;
+    default:
+      break;
   }
   return QFrame::eventFilter(watched, event);
 }
@@ -146,10 +213,10 @@ void TThumbnailStrip::resizeEvent(QResizeEvent* event) {
 }
 
 void TThumbnailStrip::PlaceButtons() {
-  backButton_->setGeometry(0, 1, kCaptureButtonWidth, height() - 1);
-  // The right button sits at the strip's right edge, which may lie beyond the
+  backPanel_->setGeometry(0, 1, kCaptureButtonWidth, height() - 1);
+  // The right panel sits at the strip's right edge, which may lie beyond the
   // last thumbnail until the strip is rebuilt for a new width.
-  nextButton_->setGeometry(width() - kCaptureButtonWidth, 1, kCaptureButtonWidth, height() - 1);
+  nextPanel_->setGeometry(width() - kCaptureButtonWidth, 1, kCaptureButtonWidth, height() - 1);
 }
 
 void TThumbnailStrip::paintEvent(QPaintEvent* event) {

@@ -4,12 +4,12 @@
 
 #include <QFrame>
 #include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 class QAction;
 class QLabel;
-class QToolButton;
 
 namespace frivo {
 
@@ -74,8 +74,9 @@ class TThumbnailStrip : public QFrame {
  private:
   void PlaceButtons();
 
-  QToolButton* backButton_ = nullptr;
-  QToolButton* nextButton_ = nullptr;
+  QWidget* backPanel_ = nullptr;  // "Panel_FBack" with "Button_Capture_Back"
+  QWidget* nextPanel_ = nullptr;  // "Panel_FNext" with "Button_Capture_Next"
+  QPointer<QWidget> pressed_;     // where the left button went down
   int count_ = 0;
 };
 
