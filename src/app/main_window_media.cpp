@@ -171,6 +171,9 @@ void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
   timerTime_.stop();
   trackBar_->setEnabled(false);
   trackBar_->setValue(0);
+  // With nothing open the bar has no hint.
+  trackBar_->setToolTip(QString());
+  trackBar_->setStatusTip(QString());
   labelTime_->clear();
   labelDuration_->clear();
   graph_.MediaPath.clear();

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolTip>
 #include <chrono>
@@ -153,7 +154,7 @@ void TApp_TOOLBmpCaptureEx::Action_PlaySkipBackExecute(QObject* sender) {
   if (!graph_.IsOpen() || seekBusy_) return;
   const TSeekBusyScope busy(seekBusy_);
   const bool shift = IsShiftDown();
-  const double last = LastSampleTime();
+  double last = LastSampleTime();
   const QString name = sender ? sender->objectName() : QString();
   double target = 0;
   if (name == QLatin1String("Action_PlayHome")) {
@@ -164,12 +165,13 @@ void TApp_TOOLBmpCaptureEx::Action_PlaySkipBackExecute(QObject* sender) {
     target = last - (shift ? 10 : 30);
   } else if (name == QLatin1String("Action_PlaySkipNext")) {
     target = last + (shift ? 10 : 30);
-  } else if (name == QLatin1String("Action_PlaySkip1minBack")) {
+  } else if (name == QLatin1String("Action_PlaySkip1minBack") ||
+             name == QLatin1String("Action_PlaySkip1minNext")) {
+    // Pause first: the step counts from the frame the pause leaves on screen.
     Action_PlayPauseExecute(nullptr);
-    target = last - (shift ? 0.5 : 1);
-  } else if (name == QLatin1String("Action_PlaySkip1minNext")) {
-    Action_PlayPauseExecute(nullptr);
-    target = last + (shift ? 0.5 : 1);
+    last = LastSampleTime();
+    const double step = shift ? 0.5 : 1;
+    target = name == QLatin1String("Action_PlaySkip1minBack") ? last - step : last + step;
   } else {
     return;
   }
@@ -229,10 +231,9 @@ void TApp_TOOLBmpCaptureEx::TrackBar1MouseMove(QMouseEvent* event) {
     if (event->buttons() & Qt::LeftButton) {
       hint = FormatTime(1, trackBar_->value() / 10.0) + QStringLiteral("秒");
     } else {
-      const QRect channel = trackBar_->ChannelRect();
-      if (x < channel.left())
+      if (trackBar_->LeftOfChannel(x))
         hint = Action("Action_PlaySkipBack")->statusTip();
-      else if (x > channel.right())
+      else if (trackBar_->RightOfChannel(x))
         hint = Action("Action_PlaySkipNext")->statusTip();
       else
         hint = FormatTime(1, trackBar_->ValueAt(x) / 10.0) + QStringLiteral("秒");
@@ -240,6 +241,9 @@ void TApp_TOOLBmpCaptureEx::TrackBar1MouseMove(QMouseEvent* event) {
   }
   trackBar_->setToolTip(hint);
   trackBar_->setStatusTip(hint);
+  // The status bar follows the hint as the mouse moves, not only on entering.
+  QStatusTipEvent tip(hint);
+  QCoreApplication::sendEvent(trackBar_, &tip);
   if (hint.isEmpty()) {
     QToolTip::hideText();
   } else if (showHints_) {
@@ -259,12 +263,11 @@ void TApp_TOOLBmpCaptureEx::TrackBar1MouseUp(QMouseEvent* event) {
     return;
   }
   const int x = static_cast<int>(event->position().x());
-  const QRect channel = trackBar_->ChannelRect();
-  if (x < channel.left()) {
+  if (trackBar_->LeftOfChannel(x)) {
     Action_PlaySkipBackExecute(Action("Action_PlaySkipBack"));
     return;
   }
-  if (x > channel.right()) {
+  if (trackBar_->RightOfChannel(x)) {
     Action_PlaySkipBackExecute(Action("Action_PlaySkipNext"));
     return;
   }

@@ -14,6 +14,12 @@ TMyTrackBar::TMyTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   setMouseTracking(true);          // hover hints
 }
 
+void TMyTrackBar::initStyleOption(QStyleOptionSlider* option) const {
+  QSlider::initStyleOption(option);
+  if (option->rect.width() > 4 * kChannelInset)
+    option->rect.adjust(kChannelInset, 0, -kChannelInset, 0);
+}
+
 QRect TMyTrackBar::ThumbRect() const {
   QStyleOptionSlider option;
   initStyleOption(&option);

@@ -7,6 +7,10 @@
 
 namespace frivo {
 
+// Free pixels at each end of the seek bar beside its channel, as a native
+// track bar leaves them.
+inline constexpr int kChannelInset = 8;
+
 // The seek bar: a horizontal slider in tenths of a second that also tells whether
 // the current left-button press began on the thumb (ThumbHold) and whether the
 // left button is down on the bar (Touched). The window's handlers see the press,
@@ -20,9 +24,17 @@ class TMyTrackBar : public QSlider {
 
   [[nodiscard]] bool ThumbHold() const { return thumbHold_; }
   [[nodiscard]] bool Touched() const { return touched_; }
-  // The thumb and the channel (groove) as the style draws them.
+  // The thumb and the channel (groove) as the style draws them. The channel
+  // leaves kChannelInset pixels free at both ends, where a click skips instead
+  // of seeking.
   [[nodiscard]] QRect ThumbRect() const;
   [[nodiscard]] QRect ChannelRect() const;
+  // Whether x (client coordinates) lies left or right of the channel.
+  [[nodiscard]] bool LeftOfChannel(int x) const { return x < ChannelRect().left(); }
+  [[nodiscard]] bool RightOfChannel(int x) const {
+    const QRect channel = ChannelRect();
+    return x > channel.left() + channel.width();
+  }
   [[nodiscard]] int ChannelWidth() const { return ChannelRect().width(); }
 
   // The bar value under x (client coordinates): the minimum left of the usable
@@ -41,6 +53,8 @@ class TMyTrackBar : public QSlider {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  // The slider is drawn and handled inside the bar less the free ends.
+  void initStyleOption(QStyleOptionSlider* option) const override;
 
  private:
   bool thumbHold_ = false;

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <cmath>
 #include <functional>
@@ -322,6 +323,26 @@ TEST_F(MainWindowTest, SeekBarHintsAndClicks) {
     return std::abs(window_->LastSampleTime() - seconds) < 0.04;
   })) << seconds
       << " " << window_->LastSampleTime();
+
+  // Beside the channel the bar offers the 30-second skips; the status bar
+  // follows the hint as the mouse moves.
+  ASSERT_GT(channel.left(), 2);
+  send(QEvent::MouseMove, 2, Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(bar->toolTip(), QStringLiteral("30秒戻る"));
+  EXPECT_EQ(window_->statusBar()->currentMessage(), QStringLiteral("30秒戻る"));
+  send(QEvent::MouseMove, bar->width() - 2, Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(window_->statusBar()->currentMessage(), QStringLiteral("30秒進む"));
+  send(QEvent::MouseMove, middle, Qt::NoButton, Qt::NoButton);
+  EXPECT_EQ(window_->statusBar()->currentMessage(), hint);
+  send(QEvent::MouseButtonPress, 2, Qt::LeftButton, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, 2, Qt::LeftButton, Qt::NoButton);
+  EXPECT_TRUE(WaitFor([&] {
+    window_->Timer_TimeTimer(nullptr);
+    return window_->LastSampleTime() < 0.04;
+  })) << window_->LastSampleTime();
+  // Closing takes the hint away.
+  window_->Action_FileCloseExecute(nullptr);
+  EXPECT_EQ(bar->toolTip(), QString());
 }
 
 TEST_F(MainWindowTest, GrabberToggleReopensAtTheSamePositionAndState) {
