@@ -52,7 +52,11 @@ bool RunFileDialog(QWidget* owner, TFileDialog& dialog, bool save) {
       qBound(1, dialog.filterIndex, static_cast<int>(qMax<qsizetype>(1, filters.size())));
   if (!filters.isEmpty()) box.selectNameFilter(filters[index - 1]);
   if (!dialog.defaultExt.isEmpty()) box.setDefaultSuffix(dialog.defaultExt);
-  if (!dialog.initialDir.isEmpty()) box.setDirectory(dialog.initialDir);
+  // A folder that is gone is not offered; the dialog then picks its own.
+  if (!dialog.initialDir.isEmpty() && QFileInfo(dialog.initialDir).isDir())
+    box.setDirectory(dialog.initialDir);
+  // The program asks about replacing a file itself, for the name it will write.
+  if (save) box.setOption(QFileDialog::DontConfirmOverwrite, true);
   if (!dialog.fileName.isEmpty()) box.selectFile(dialog.fileName);
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return false;
   dialog.fileName = box.selectedFiles().first();
