@@ -53,10 +53,14 @@ QAction* AddProgramItem(QMenu* menu, const QString& path) {
   item->setData(path);
   item->setStatusTip(path);
   item->setToolTip(path);
-  const QFileInfo info(path);
+  RefreshProgramItem(item);
+  return item;
+}
+
+void RefreshProgramItem(QAction* item) {
+  const QFileInfo info(ItemPath(item));
   item->setProperty(kMissingProperty, !info.exists());
   item->setIcon(QFileIconProvider().icon(info));
-  return item;
 }
 
 QString ItemPath(const QObject* item) {
@@ -70,6 +74,12 @@ void UseProgramMenuStyle(QMenu* menu) {
   auto* style = new TProgramMenuStyle;
   style->setParent(menu);
   menu->setStyle(style);
+  // A program deleted or installed while the menu was closed shows as it is now.
+  QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
+    for (QAction* item : menu->actions()) {
+      if (item->property(kMissingProperty).isValid()) RefreshProgramItem(item);
+    }
+  });
 }
 
 }  // namespace frivo

@@ -15,13 +15,17 @@ namespace frivo {
 // whose file is gone is drawn in grey but stays enabled, so it can be deleted.
 QAction* AddProgramItem(QMenu* menu, const QString& path);
 
+// Takes the item's grey text and icon afresh from its file.
+void RefreshProgramItem(QAction* item);
+
 // The full path an item made by AddProgramItem (or a history item) stands for.
 [[nodiscard]] QString ItemPath(const QObject* item);
 
 // Caption text that shows "&" literally.
 [[nodiscard]] QString LiteralCaption(const QString& text);
 
-// Lets `menu` draw the grey text of missing programs (idempotent).
+// Lets `menu` draw the grey text of missing programs, checked afresh each time
+// the menu opens (idempotent).
 void UseProgramMenuStyle(QMenu* menu);
 
 }  // namespace frivo

@@ -208,6 +208,10 @@ TEST(ProgramMenusTest, AMissingProgramIsGreyButStaysEnabled) {
   const int grey = DarkestInItem(menu, missing);
   EXPECT_LT(normal, 60);
   EXPECT_GT(grey, normal + 60);
+  // Deleted while the menu was closed: grey the next time it opens.
+  ASSERT_TRUE(QFile::remove(present));
+  Q_EMIT menu.aboutToShow();
+  EXPECT_GT(DarkestInItem(menu, shown), normal + 60);
 }
 
 TEST(DropFilesTest, LocalPathsInOrderAndDropsRefusedWhileTheObjectLives) {
