@@ -16,8 +16,10 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("frivo"));
   frivo::InstallPlatformHooks();
-  // The window's texts are Japanese; a Japanese Gothic face at 9 points.
-  QFont font(QStringList{QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+  // The window's texts are Japanese; a Japanese Gothic face at 9 points, the
+  // design's own face where it is installed.
+  QFont font(QStringList{QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                         QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
                          QStringLiteral("Noto Sans CJK JP")},
              9);
   QApplication::setFont(font);

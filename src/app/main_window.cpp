@@ -43,6 +43,13 @@ constexpr int kControlHeight = 22;
 constexpr int kClientWidth = 504;
 constexpr int kClientHeight = 366;
 
+// Names of the toolbar buttons of single actions that carry a design name.
+const char* ToolBarButtonName(const QString& action) {
+  if (action == QLatin1String("Action_CaptureNow")) return "Button_Capture_Now";
+  if (action == QLatin1String("Action_ZoomAlwaysFit")) return "ToolButton_ZoomFit";
+  return nullptr;
+}
+
 const char kSaveFilter[] =
     "BMP (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|"
     "すべてのファイル (*.*)|*.*";
@@ -247,6 +254,9 @@ void TApp_TOOLBmpCaptureEx::BuildToolBars() {
       if (!action) continue;
       if (parts.size() == 1) {
         bar->addAction(action);
+        // The buttons other parts of the program know by name.
+        if (const char* name = ToolBarButtonName(action->objectName()))
+          bar->widgetForAction(action)->setObjectName(QString::fromLatin1(name));
         continue;
       }
       auto* button = new QToolButton(bar);
@@ -313,6 +323,8 @@ void TApp_TOOLBmpCaptureEx::FormCreate(const TMyParam* param) {
       if (graph_.IsOpen()) CaptureFromCommandLine(request.startSeconds);
     }
   }
+  // Files may be dropped once everything above is in place.
+  setAcceptDrops(true);
 }
 
 void TApp_TOOLBmpCaptureEx::closeEvent(QCloseEvent* event) {
@@ -325,6 +337,7 @@ void TApp_TOOLBmpCaptureEx::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   closing_ = true;
+  setAcceptDrops(false);
   const ModifierState keys = QueryModifiers();
   if (!(keys.shift && keys.ctrl)) SaveSettings();
   Action_FileCloseExecute(nullptr);

@@ -66,8 +66,6 @@ QComboBox* TApp_TOOLBmpCaptureEx::CreateLauncherParts() {
   panel->hide();
   auto* box = new QComboBox(panel);
   box->setObjectName(QStringLiteral("ComboBox_Program"));
-  // The window is a drop target for its whole life.
-  setAcceptDrops(true);
   return box;
 }
 

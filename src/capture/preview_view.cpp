@@ -302,9 +302,9 @@ void TPreviewView::ZoomActualSizeAt(QPoint cursor) {
   if (!ZoomEnabled()) return;
   anchor_ = {-1, -1};
   const auto bounds = ActualSizeBounds(picture_.size(), ViewSize(), image_->geometry(), cursor);
-  if (!bounds) return;  // a collapsed view: nothing to keep in place
   SetFitMode(false);
-  SetImageBounds(*bounds);
+  // A collapsed view has nothing to keep in place; the mode changes all the same.
+  if (bounds) SetImageBounds(*bounds);
   UpdateZoomLabel();
 }
 
