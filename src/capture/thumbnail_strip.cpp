@@ -175,7 +175,8 @@ bool TThumbnailStrip::eventFilter(QObject* watched, QEvent* event) {
   // A disabled strip (before the first set and during a run) ignores the mouse;
   // Qt hands the events to filters before it drops them for a disabled widget.
   if (!widget || !widget->isEnabled()) return QFrame::eventFilter(watched, event);
-  const auto* mouse = static_cast<QMouseEvent*>(event);
+  const auto* mouse = dynamic_cast<const QMouseEvent*>(event);
+  if (!mouse) return QFrame::eventFilter(watched, event);
   switch (event->type()) {
     case QEvent::MouseButtonPress:
       // Taken here, so the press does not travel on to the panel behind.
