@@ -310,6 +310,7 @@ void TApp_TOOLBmpCaptureEx::FormCreate(const TMyParam* param) {
   settingsSkipped_ = keys.shift && keys.ctrl;
   if (settingsSkipped_) {
     Action("Action_ProgramDel")->setEnabled(false);
+    Action("Action_Program")->setEnabled(false);  // the list is empty
   } else {
     LoadSettings();
   }

@@ -72,9 +72,8 @@ QSize TMyLabel::MeasureText(int width) const {
   QString text = caption_;
   if (text.isEmpty()) text = QStringLiteral(" ");
   if (showAccelChar_ && text == QLatin1String("&")) text += QLatin1Char(' ');
+  // Without a mnemonic flag Qt takes every "&" literally.
   const QFontMetrics metrics(font());
-  // Literal "&" must not be swallowed while measuring when accelerators are off.
-  if (!showAccelChar_) text.replace(QLatin1Char('&'), QStringLiteral("&&"));
   const int limit = width > 0 ? width : 1 << 20;
   QRect rect = metrics.boundingRect(QRect(0, 0, limit, 1 << 20), TextFlags(), text);
   int extraW = margins_.left() + margins_.right();
@@ -102,8 +101,7 @@ void TMyLabel::resizeEvent(QResizeEvent* event) {
 void TMyLabel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setFont(font());
-  QString text = ShownText();
-  if (!showAccelChar_) text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  const QString text = ShownText();
   QRect area = rect();
   const int flags = TextFlags();
   // A disabled label without the engraved look draws exactly like an enabled one.

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -178,6 +179,11 @@ bool THelp_VersionInfo::eventFilter(QObject* watched, QEvent* event) {
         lblURL_->setFont(font);
         break;
       case QEvent::MouseButtonRelease: {
+        // A click: the left button, released over the link.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton ||
+            !lblURL_->rect().contains(mouse->position().toPoint()))
+          break;
         const QString url = lblURL_->Caption();
         if (OpenUrlHook())
           (void)OpenUrlHook()(url);

@@ -90,6 +90,14 @@ TEST(VersionDialog, ClickingTheLinkOpensIt) {
     opened = link;
     return true;
   });
+  // Other buttons, and a release off the link, open nothing.
+  QMouseEvent right(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::RightButton,
+                    Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(dialog.LinkLabel(), &right);
+  QMouseEvent outside(QEvent::MouseButtonRelease, QPointF(-5, 2), QPointF(-5, 2), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(dialog.LinkLabel(), &outside);
+  EXPECT_TRUE(opened.isEmpty());
   QMouseEvent click(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
                     Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(dialog.LinkLabel(), &click);
@@ -122,6 +130,10 @@ TEST(MyLabel, MeasuresWithMarginsAndBorder) {
   noAmp.SetShowAccelChar(false);
   noAmp.SetCaption(QStringLiteral("AB"));
   EXPECT_GT(amp.MeasureText().width(), noAmp.MeasureText().width());
+  // ... and only the room of one: as "A&&B" shown with accelerators, i.e. "A&B".
+  TMyLabel accel;
+  accel.SetCaption(QStringLiteral("A&&B"));
+  EXPECT_EQ(amp.MeasureText(), accel.MeasureText());
 }
 
 TEST(MyLabel, LooksFollowTheProperties) {
