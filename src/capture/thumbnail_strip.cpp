@@ -26,9 +26,9 @@ constexpr int kGlyphSize = 16;
 // A tall flat button whose arrow is drawn at the bottom instead of the middle.
 class TCaptureButton : public QToolButton {
  public:
-  TCaptureButton(QAction* action, Qt::ArrowType arrow, QWidget* parent)
-      : QToolButton(parent), arrow_(arrow) {
+  TCaptureButton(QAction* action, Qt::ArrowType arrow, QWidget* parent) : QToolButton(parent) {
     setDefaultAction(action);
+    setArrowType(arrow);
     setToolButtonStyle(Qt::ToolButtonIconOnly);
     setAutoRaise(true);
     // Tall: the button fills its panel.
@@ -47,13 +47,10 @@ class TCaptureButton : public QToolButton {
     QStyleOption glyph(option);
     glyph.rect =
         QRect((width() - kGlyphSize) / 2, height() - kGlyphSize - 2, kGlyphSize, kGlyphSize);
-    painter.drawPrimitive(
-        arrow_ == Qt::LeftArrow ? QStyle::PE_IndicatorArrowLeft : QStyle::PE_IndicatorArrowRight,
-        glyph);
+    painter.drawPrimitive(arrowType() == Qt::LeftArrow ? QStyle::PE_IndicatorArrowLeft
+                                                       : QStyle::PE_IndicatorArrowRight,
+                          glyph);
   }
-
- private:
-  Qt::ArrowType arrow_;
 };
 
 // The button panel at one end of the strip, holding its capture button.
