@@ -84,7 +84,8 @@ void TApp_TOOLBmpCaptureEx::EndRunAtMediaEnd() {
   }
   if (sampleSeen_.elapsed() < 500) return;
   if (currentPosition_ < graph_.Duration - graph_.FrameTime) return;
-  if (LastSampleTime() < capture_.CaptureStartTime.load()) return;
+  if (!AtOrAfterThreshold(LastSampleTime(), capture_.CaptureStartTime.load(), graph_.FrameTime))
+    return;
   if (capture_.PausedByUser) graph_.Pause();
   capture_.CaptureIndex.store(-1, std::memory_order_release);
 }

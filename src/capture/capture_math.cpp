@@ -2,13 +2,25 @@
 // Copyright (c) 2026 The Frivo developers
 #include "capture/capture_math.h"
 
+#include <algorithm>
+
 namespace frivo {
 
 TCaptureStart CaptureStart(int n, double base, double frameTime) {
   TCaptureStart start;
   start.threshold = base + n * frameTime;
-  start.seekTarget = n <= 0 ? start.threshold - 0.6 * frameTime : start.threshold + 0.4 * frameTime;
+  start.seekTarget =
+      n <= 0 ? start.threshold + ThresholdSlack(frameTime) : start.threshold + 0.4 * frameTime;
   return start;
+}
+
+double ThresholdSlack(double frameTime) {
+  constexpr double kContainerClock = 0.0011;  // a millisecond, and rounding
+  return frameTime > 0 ? std::min(frameTime / 4, kContainerClock) : 0.0;
+}
+
+bool AtOrAfterThreshold(double time, double threshold, double frameTime) {
+  return time >= threshold - ThresholdSlack(frameTime);
 }
 
 int TrailingIndex(const QString& name) {

@@ -8,14 +8,26 @@
 namespace frivo {
 
 // Where a capture run n frames away from `base` starts storing frames and where
-// the player is sought for it: a little before the threshold going back (so the
-// frame at the threshold is decoded and delivered), a little after it going
-// forward (so the seek lands inside the wanted frame whatever the rounding).
+// the player is sought for it: inside the wanted frame, whatever the rounding.
+// Going forward 0.4 frame after the threshold; from a frame's own time or going
+// back just after the threshold, by the rounding slack of AtOrAfterThreshold,
+// because any point before it lies in the frame before, and when the wanted
+// frame is a key frame, decoding that one costs the whole group before it.
 struct TCaptureStart {
   double threshold = 0;
   double seekTarget = 0;
 };
 [[nodiscard]] TCaptureStart CaptureStart(int n, double base, double frameTime);
+
+// True when a frame at `time` belongs to a run that starts at `threshold`.
+// Thresholds are whole frame times from a frame's time, while containers round
+// their times to their own clock (Matroska, FLV and ASF to the millisecond), so
+// the next frame may come up to a millisecond before the threshold. The slack
+// is that millisecond (a quarter frame at most), never a frame the user would
+// see as earlier than the time asked for.
+[[nodiscard]] bool AtOrAfterThreshold(double time, double threshold, double frameTime);
+// That slack, in seconds.
+[[nodiscard]] double ThresholdSlack(double frameTime);
 
 // The number at the end of a control's name ("Image_12" -> 12); 0 without one.
 [[nodiscard]] int TrailingIndex(const QString& name);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "capture/capture_math.h"
 #include "playback/media_type.h"
 #include "playback/playback_graph.h"
 
@@ -30,7 +31,7 @@ bool ReceiveFrame(TCaptureState& state, ICaptureGraph& graph, std::vector<BYTE>&
   if (index >= 0 && index < count) {
     if (bufferLen > 0 && static_cast<std::size_t>(bufferLen) != still.size())
       still.resize(static_cast<std::size_t>(bufferLen));
-    if (sampleTime >= state.CaptureStartTime.load()) {
+    if (AtOrAfterThreshold(sampleTime, state.CaptureStartTime.load(), state.FrameTime.load())) {
       T_TimeBitmap& record = *state.Frames[static_cast<std::size_t>(index)];
       // A failed copy keeps the record's old picture; it still gets the new time.
       bool copied = false;

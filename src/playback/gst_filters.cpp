@@ -49,7 +49,7 @@ bool StampFrame(GstPad* pad, GstBuffer* buffer, FrameStamp* stamp, std::int64_t 
   stamp->startNs = TrueFrameStartNs(pts, duration, segmentStart, nominal);
   const SegmentTimes times{segmentStart, static_cast<std::int64_t>(segment->time),
                            segment->applied_rate};
-  stamp->mediaStartNs = ToMediaTimeNs(times, stamp->startNs);
+  stamp->streamStartNs = ToMediaTimeNs(times, stamp->startNs);
   stamp->durationNs = nominal;
   stamp->segmentStartNs = segmentStart;
   stamp->segmentSeqnum = gst_event_get_seqnum(segmentEvent.get());

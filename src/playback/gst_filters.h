@@ -26,9 +26,9 @@ namespace frivo::gst {
 
 // Timing of one video frame as it passes a pad.
 struct FrameStamp {
-  std::int64_t startNs = -1;       // true start, in buffer timestamps
-  std::int64_t mediaStartNs = -1;  // true start as media time
-  std::int64_t durationNs = -1;    // nominal frame duration; -1 for an unknown rate
+  std::int64_t startNs = -1;        // true start, in buffer timestamps
+  std::int64_t streamStartNs = -1;  // true start as stream time (Timeline::ToMediaNs)
+  std::int64_t durationNs = -1;     // nominal frame duration; -1 for an unknown rate
   std::int64_t segmentStartNs = 0;
   std::uint32_t segmentSeqnum = 0;
 };
@@ -90,6 +90,7 @@ AM_MEDIA_TYPE MediaTypeFromCaps(const GstCaps* caps);
 void StopPipelineOf(GstObject* object);
 
 class FrameRelay;
+struct Timeline;
 
 // The renderer: an appsink taking BGR frames. Each frame shown (preroll or
 // played) is deep-copied into a QImage, kept as "the frame on screen" and handed
@@ -99,14 +100,17 @@ class RendererFilter final : public ElementFilter {
  public:
   struct Shown {
     QImage image;
-    std::int64_t mediaStartNs = -1;
-    std::uint64_t serial = 0;  // grows with every frame shown
+    std::int64_t streamStartNs = -1;
+    std::int64_t mediaStartNs = -1;  // on the timeline set by SetTimeline
+    std::uint64_t serial = 0;        // grows with every frame shown
   };
   // What the streaming thread shares with the filter; it lives as long as either
   // the filter or the element's callbacks.
   struct Core;
 
   RendererFilter();
+  // Media times count on `timeline` from then on. Before the graph plays.
+  void SetTimeline(std::shared_ptr<const Timeline> timeline);
   [[nodiscard]] Shown ShownFrame() const;
   [[nodiscard]] std::uint64_t ShownSerial() const;
   // Blocks until a frame newer than `serial` is on screen or the deadline passes.
@@ -148,6 +152,8 @@ class GrabberFilter final : public ElementFilter, public ISampleGrabber {
 
   // True when the media type asked for can be met by the BGR video path.
   [[nodiscard]] bool AcceptsVideoPath() const;
+  // Sample times count on `timeline` from then on. Before the graph plays.
+  void SetTimeline(std::shared_ptr<const Timeline> timeline);
 
  private:
   ~GrabberFilter() override;
@@ -155,33 +161,98 @@ class GrabberFilter final : public ElementFilter, public ISampleGrabber {
   AM_MEDIA_TYPE wanted_;  // UI thread only
 };
 
-// Restamps the frame cut by an accurate seek with its true start and nominal
-// duration, so every element after it sees true frame times, and drops frames
-// that end before the segment starts (decoded only to reach the first frame
-// wanted). Installed on the first pad of the video path.
-void InstallFrameStamper(GstPad* pad);
+// The file's timeline, shared by the graph (UI thread) and the probes and
+// filters (streaming threads).
+//
+// Media time is the time on the players' timeline: zero at the file's start,
+// the earliest first timestamp among its streams. GStreamer's stream time
+// counts from elsewhere in some containers (MPEG-TS from the first clock
+// reference, well before the first picture), so media time = stream time -
+// originNs, measured while the file opens.
+//
+// A seek may also have to start the demuxer somewhere else than the position
+// asked for (gst_graph.cpp): the segment that seek produces is given the start
+// asked for, and the first frame that comes out of it is reported back.
+struct Timeline {
+  // Stream time of the file's start: 0 while the file opens, then the lowest
+  // start the demuxers' threads offered meanwhile. Written by FinishMeasuring
+  // on the UI thread.
+  std::atomic<std::int64_t> originNs{0};
+  std::atomic<bool> measuring{true};
+  // Keeps the lowest start offered while measuring (any streaming thread).
+  void OfferStart(std::int64_t streamTimeNs);
+  void FinishMeasuring();
+  [[nodiscard]] std::int64_t ToMediaNs(std::int64_t streamTimeNs) const {
+    return streamTimeNs - originNs.load(std::memory_order_relaxed);
+  }
 
-// A seek that has to start before the position asked for (MPEG-4 with B-frames
-// in AVI, gst_reorder.cpp): the segment that the seek produces is moved to start
-// at the position asked for, running times unchanged. Shared by the graph (UI
-// thread) and the probes (streaming threads).
-struct SeekAdjust {
-  std::atomic<bool> aviSource{false};  // the pipeline demuxes an AVI file
+  std::atomic<bool> aviSource{false};   // the pipeline demuxes an AVI file
+  std::atomic<bool> mpegSystem{false};  // ... an MPEG program or transport stream
+  // Buffers the demuxers have pushed: a seek whose demuxer has stopped pushing
+  // without a frame has found nothing.
+  std::atomic<std::uint64_t> demuxedBuffers{0};
   std::atomic<bool> reordered{false};  // its video is restamped by the reorder probe
 
-  // The segment starting at seekStartNs becomes one starting at targetNs.
-  void Expect(std::int64_t seekStartNs, std::int64_t targetNs);
+  // The demuxers' segments of the seek with `seqnum` (or, for a demuxer that
+  // numbers its segments otherwise, whose stream time starts at demuxStartNs)
+  // start at the stream time demuxTargetNs instead, the mapping of timestamps
+  // to stream times unchanged. Set by the graph before
+  // it seeks; applies to every stream of that seek.
+  void ExpectDemuxSegment(std::uint32_t seqnum, std::int64_t demuxStartNs, std::int64_t targetNs);
+  // The segment of the video path that starts at seekStartNs starts at targetNs
+  // instead, running times unchanged (the reordered AVI seek, gst_reorder.cpp).
+  void ExpectVideoSegment(std::int64_t seekStartNs, std::int64_t targetNs);
 
-  std::mutex mutex;  // guards the three fields below
-  bool pending = false;
-  std::int64_t seekStartNs = 0;
-  std::int64_t targetNs = 0;
+  std::atomic<std::int64_t> lowestStartNs{INT64_MAX};
+
+  std::mutex mutex;  // guards the fields below
+  bool demuxPending = false;
+  std::uint32_t demuxSeqnum = 0;
+  std::int64_t demuxStartNs = 0;
+  std::int64_t demuxTargetNs = 0;
+  bool videoPending = false;
+  std::int64_t videoSeekStartNs = 0;
+  std::int64_t videoTargetNs = 0;
+
+  // The landing of the seek numbered `seqnum`: the true start (stream time) of
+  // its first frame, -1 until one has reached the video path. With
+  // `dropLate`, a first frame that starts after `latestNs` (the seek's target:
+  // a demuxer that found a place too far on) lets none of that seek's frames
+  // through: the graph seeks again from earlier, and the grabber never sees
+  // frames from the wrong place.
+  void WatchLanding(std::uint32_t seqnum, std::int64_t latestNs, bool dropLate);
+  // Called by the stamper for each frame; false when the frame is to be dropped.
+  bool OnFrame(std::uint32_t seqnum, std::int64_t startNs);
+  [[nodiscard]] std::int64_t LandingNs() const { return landingNs_.load(); }
+  [[nodiscard]] bool LandedLate() const { return landedLate_.load(); }
+
+ private:
+  std::atomic<std::uint32_t> landingSeqnum_{GST_SEQNUM_INVALID};
+  std::atomic<std::int64_t> landingLatestNs_{0};
+  std::atomic<bool> dropLate_{false};
+  std::atomic<std::int64_t> landingNs_{-1};  // written by the video streaming thread
+  std::atomic<bool> landedLate_{false};      // written by the video streaming thread
+  // The last seek that landed late: its frames still in flight are dropped too.
+  std::atomic<std::uint32_t> lateSeqnum_{GST_SEQNUM_INVALID};
 };
+
+// Restamps the frame cut by an accurate seek with its true start and nominal
+// duration, so every element after it sees true frame times, drops frames that
+// end before the segment starts (decoded only to reach the first frame wanted),
+// and tells `timeline` the first frame after each seek. Installed on the first
+// pad of the video path.
+void InstallFrameStamper(GstPad* pad, const std::shared_ptr<Timeline>& timeline);
+
 // Frames a reordered seek starts early: more than the longest run of B-frames.
 inline constexpr int kReorderLeadFrames = 4;
-// Watches the elements playbin makes and restamps MPEG-4 part 2 from AVI.
-void InstallReorderWatch(GstElement* playbin, const std::shared_ptr<SeekAdjust>& adjust);
-// Applies SeekAdjust to the segments passing `pad` (the video path's input).
-void InstallSegmentAdjust(GstPad* pad, const std::shared_ptr<SeekAdjust>& adjust);
+// Watches the elements playbin makes: measures the file's start on the
+// demuxers' outputs and applies the demuxer segment changes, restamps MPEG-4
+// part 2 from AVI and MPEG-1/2 pictures that come without a timestamp.
+void InstallElementWatch(GstElement* playbin, const std::shared_ptr<Timeline>& timeline);
+// Restamps MPEG-4 part 2 from AVI in front of `decoder` (gst_reorder.cpp).
+void WatchDecoderForReorder(GstElement* decoder, const std::shared_ptr<Timeline>& timeline);
+// Applies the video segment change to the segments passing `pad` (the video
+// path's input).
+void InstallSegmentAdjust(GstPad* pad, const std::shared_ptr<Timeline>& timeline);
 
 }  // namespace frivo::gst

@@ -48,6 +48,7 @@ class BorrowedSample final : public IMediaSample {
 
 struct GrabberFilter::Core {
   std::atomic<bool> buffering{false};
+  std::shared_ptr<const Timeline> timeline;  // set before streaming starts
 
   // The streaming thread holds callMutex for the whole call, so a SetCallback on
   // the UI thread returns only when no call to the old callback is in progress.
@@ -85,13 +86,15 @@ struct GrabberFilter::Core {
       buffered.assign(work.begin(), work.end());
       haveBuffered = true;
     }
-    const double seconds = static_cast<double>(stamp.mediaStartNs) / GST_SECOND;
+    const std::int64_t mediaNs =
+        timeline ? timeline->ToMediaNs(stamp.streamStartNs) : stamp.streamStartNs;
+    const double seconds = static_cast<double>(mediaNs) / GST_SECOND;
     std::lock_guard lock(callMutex);
     if (!callback) return;
     if (method == 1) {
       callback->BufferCB(seconds, work.data(), static_cast<LONG>(size));
     } else {
-      const REFERENCE_TIME start = stamp.mediaStartNs / 100;
+      const REFERENCE_TIME start = mediaNs / 100;
       const REFERENCE_TIME end = stamp.durationNs > 0 ? start + stamp.durationNs / 100 : start;
       BorrowedSample sample(work.data(), static_cast<LONG>(size), start, end);
       callback->SampleCB(seconds, &sample);
@@ -155,6 +158,10 @@ HRESULT GrabberFilter::GetConnectedMediaType(AM_MEDIA_TYPE* type) {
   return S_OK;
 }
 
+void GrabberFilter::SetTimeline(std::shared_ptr<const Timeline> timeline) {
+  core_->timeline = std::move(timeline);
+}
+
 HRESULT GrabberFilter::SetBufferSamples(bool bufferThem) {
   core_->buffering.store(bufferThem);
   return S_OK;
@@ -188,6 +195,7 @@ namespace {
 // What the stamper knows across buffers: the duration of whole frames, for
 // streams whose caps state no frame rate. Streaming thread only.
 struct StamperState {
+  std::shared_ptr<Timeline> timeline;
   std::int64_t observedNs = -1;
   static void Free(gpointer data) { delete static_cast<StamperState*>(data); }
 };
@@ -208,6 +216,8 @@ GstPadProbeReturn StampBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer data)
       stamp.startNs + stamp.durationNs <= stamp.segmentStartNs + kTimeToleranceNs) {
     return GST_PAD_PROBE_DROP;
   }
+  if (!state->timeline->OnFrame(stamp.segmentSeqnum, stamp.streamStartNs))
+    return GST_PAD_PROBE_DROP;
   if (stamp.startNs == pts) return GST_PAD_PROBE_OK;
   buffer = gst_buffer_make_writable(buffer);
   GST_BUFFER_PTS(buffer) = static_cast<GstClockTime>(std::max<std::int64_t>(stamp.startNs, 0));
@@ -218,8 +228,8 @@ GstPadProbeReturn StampBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer data)
 
 }  // namespace
 
-void InstallFrameStamper(GstPad* pad) {
-  gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &StampBuffer, new StamperState,
+void InstallFrameStamper(GstPad* pad, const std::shared_ptr<Timeline>& timeline) {
+  gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &StampBuffer, new StamperState{timeline},
                     &StamperState::Free);
 }
 

@@ -11,6 +11,7 @@
 
 #include "playback/graph_builder.h"
 #include "playback/gst_filters.h"
+#include "playback/mpeg_scan.h"
 
 namespace frivo::gst {
 
@@ -25,6 +26,9 @@ constexpr guint kPlayFlags = 0x1 | 0x2 | 0x10;
 // How long a seek, a step or the first preroll may take before the call gives up.
 constexpr auto kSettleTime = std::chrono::seconds(10);
 constexpr auto kOpenTime = std::chrono::seconds(20);
+// How long a seek waits for a demuxer that has stopped pushing before it
+// counts as having found nothing.
+constexpr auto kDemuxerStall = std::chrono::milliseconds(500);
 
 std::atomic<std::uint64_t> g_lastGeneration{0};
 
@@ -201,15 +205,23 @@ class FilterGraph final : public IGraphBuilder,
   [[nodiscard]] bool IsRunning() const {
     return pipeline_ && !stopped_.load() && GST_STATE_TARGET(pipeline_.get()) == GST_STATE_PLAYING;
   }
+  // Seeks to a stream time (media time + the timeline's origin).
   HRESULT Seek(std::int64_t positionNs, double rate);
+  enum class Landing { kShown, kNoFrame, kLate, kFailed };
+  // One seek to `targetNs` with its retries from earlier starts.
+  Landing SeekTo(std::int64_t targetNs, double rate);
+  // Where the demuxer is told to start for a seek to `targetNs`.
+  [[nodiscard]] std::int64_t DemuxStartFor(std::int64_t targetNs) const;
+  void QueryDuration();
   // The stated frame duration, or that of 29.97 fps when the stream states none.
   [[nodiscard]] std::int64_t FrameOrFallbackNs() const {
     const std::int64_t frame = renderer_ ? renderer_->FrameDurationNs() : -1;
     return frame > 0 ? frame : (renderer_ ? 33'366'667 : -1);
   }
-  // One accurate flushing seek; true when a new frame is on screen afterwards
-  // (or the file has no video), false when the video ended without one.
-  bool SeekOnce(std::int64_t positionNs, double rate, HRESULT* result);
+  // One accurate flushing seek, the demuxer starting at demuxStartNs and the
+  // playback at targetNs; true when a new frame is on screen afterwards (or the
+  // file has no video), false when the video ended without one.
+  Landing SeekOnce(std::int64_t demuxStartNs, std::int64_t targetNs, double rate);
   ElementPtr BuildVideoBin(GrabberFilter* grabber);
   static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
 
@@ -217,11 +229,12 @@ class FilterGraph final : public IGraphBuilder,
   const std::uint64_t generation_;
   ElementPtr staging_;   // bin holding the filters until the file is rendered
   ElementPtr pipeline_;  // the playbin, once RenderFile has run
-  std::shared_ptr<SeekAdjust> adjust_ = std::make_shared<SeekAdjust>();
+  std::shared_ptr<Timeline> timeline_ = std::make_shared<Timeline>();
   std::vector<ComPtr<IBaseFilter>> filters_;
   RendererFilter* renderer_ = nullptr;  // held in filters_
-  std::int64_t durationNs_ = -1;
-  std::int64_t firstFrameNs_ = 0;  // media time of the first frame, read at open
+  std::int64_t durationNs_ = -1;        // media time
+  std::int64_t videoSpanNs_ = -1;       // first to last picture time of an MPEG stream
+  std::int64_t firstFrameNs_ = 0;       // stream time of the first frame, read at open
   double rate_ = 1.0;
   LONG volume_ = 0;
   LONG style_ = WS_CHILD | WS_CLIPSIBLINGS;
@@ -325,9 +338,11 @@ ElementPtr FilterGraph::BuildVideoBin(GrabberFilter* grabber) {
   }
   gst_element_link(convert.get(), format.get());
   PadPtr target(gst_element_get_static_pad(convert.get(), "sink"));
-  InstallFrameStamper(target.get());
+  InstallFrameStamper(target.get(), timeline_);
   GstPad* ghost = gst_ghost_pad_new("sink", target.get());
-  InstallSegmentAdjust(ghost, adjust_);
+  InstallSegmentAdjust(ghost, timeline_);
+  if (grabber) grabber->SetTimeline(timeline_);
+  renderer_->SetTimeline(timeline_);
   gst_element_add_pad(bin.get(), ghost);
   return bin;
 }
@@ -360,7 +375,7 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   ElementPtr audioSink = MakeAudioSink();
   g_object_set(playbin.get(), "uri", uri.get(), "flags", kPlayFlags, "video-sink", videoBin.get(),
                "audio-sink", audioSink.get(), "volume", VolumeToLinear(volume_), nullptr);
-  InstallReorderWatch(playbin.get(), adjust_);
+  InstallElementWatch(playbin.get(), timeline_);
   BusPtr bus(gst_element_get_bus(playbin.get()));
   gst_bus_set_sync_handler(bus.get(), &FilterGraph::OnBusMessage, this, nullptr);
   pipeline_ = std::move(playbin);
@@ -371,6 +386,8 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
           ? change
           : gst_element_get_state(pipeline_.get(), nullptr, nullptr, ToClockTime(kOpenTime));
   stopped_ = true;
+  // Every stream has reached its sink: the file's start is known.
+  timeline_->FinishMeasuring();
 
   HRESULT result = S_OK;
   {
@@ -396,10 +413,21 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
     gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
     return result;
   }
-  gint64 duration = -1;
-  if (gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &duration))
-    durationNs_ = duration;
-  if (renderer_) firstFrameNs_ = std::max<std::int64_t>(renderer_->ShownFrame().mediaStartNs, 0);
+  if (renderer_) firstFrameNs_ = std::max<std::int64_t>(renderer_->ShownFrame().streamStartNs, 0);
+  // The first frames of a file that was never sought can come with the
+  // decoder's guess for a time (H.264 with B-frames in Matroska starts a frame
+  // early); a seek to the start stamps them as every later seek does.
+  // (Seeking before the first frame instead would make MPEG-TS count stream
+  // time from there.)
+  if (HasVideo() && !timeline_->reordered.load() &&
+      SeekOnce(firstFrameNs_, firstFrameNs_, rate_) == Landing::kShown &&
+      timeline_->LandingNs() >= 0) {
+    firstFrameNs_ = timeline_->LandingNs();
+  }
+  // MPEG demuxers take the length from the clock references, which may be
+  // far from the pictures' times.
+  if (timeline_->mpegSystem.load() && HasVideo()) videoSpanNs_ = VideoPtsSpanNs(path).value_or(-1);
+  QueryDuration();
   return result;
 }
 
@@ -490,12 +518,23 @@ HRESULT FilterGraph::GetState(LONG msTimeout, OAFilterState* state) {
   return result == GST_STATE_CHANGE_ASYNC ? VFW_S_STATE_INTERMEDIATE : S_OK;
 }
 
-HRESULT FilterGraph::get_Duration(double* seconds) {
-  if (!seconds) return E_POINTER;
-  if (!pipeline_) return VFW_E_WRONG_STATE;
+void FilterGraph::QueryDuration() {
+  if (videoSpanNs_ >= 0) {
+    // The pictures' own times: from the first frame to the end of the last.
+    const std::int64_t frame = FrameOrFallbackNs();
+    durationNs_ =
+        timeline_->ToMediaNs(firstFrameNs_) + videoSpanNs_ + std::max<std::int64_t>(frame, 0);
+    return;
+  }
   gint64 duration = -1;
   if (gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &duration) && duration >= 0)
     durationNs_ = duration;
+}
+
+HRESULT FilterGraph::get_Duration(double* seconds) {
+  if (!seconds) return E_POINTER;
+  if (!pipeline_) return VFW_E_WRONG_STATE;
+  QueryDuration();
   if (durationNs_ < 0) return E_FAIL;
   *seconds = ToSeconds(durationNs_);
   return S_OK;
@@ -514,40 +553,90 @@ HRESULT FilterGraph::get_CurrentPosition(double* seconds) {
   gint64 position = -1;
   if (!gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position) || position < 0)
     return E_FAIL;
-  *seconds = ToSeconds(position);
+  *seconds = ToSeconds(std::max<std::int64_t>(timeline_->ToMediaNs(position), 0));
   return S_OK;
 }
 
-bool FilterGraph::SeekOnce(std::int64_t positionNs, double rate, HRESULT* result) {
+FilterGraph::Landing FilterGraph::SeekOnce(std::int64_t demuxStartNs, std::int64_t targetNs,
+                                           double rate) {
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-  std::int64_t startNs = positionNs;
-  const std::int64_t frame = renderer_ ? renderer_->FrameDurationNs() : -1;
-  if (adjust_->reordered.load() && frame > 0) {
-    // Start early enough to decode the B-frames shown before a key frame.
-    startNs = std::max<std::int64_t>(positionNs - kReorderLeadFrames * frame, 0);
-    adjust_->Expect(startNs, positionNs);
-  }
+  GstEvent* seek = gst_event_new_seek(rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                                      static_cast<gint64>(demuxStartNs), GST_SEEK_TYPE_NONE,
+                                      static_cast<gint64>(GST_CLOCK_TIME_NONE));
+  const std::uint32_t seqnum = gst_event_get_seqnum(seek);
+  const bool reordered = timeline_->reordered.load();
+  // From the very start, whatever comes first is the file's first frame.
+  timeline_->WatchLanding(seqnum, targetNs, !reordered && demuxStartNs > 0);
+  if (reordered)
+    timeline_->ExpectVideoSegment(demuxStartNs, targetNs);
+  else
+    timeline_->ExpectDemuxSegment(seqnum, demuxStartNs, targetNs);
+  struct ClearExpectations {
+    Timeline& timeline;
+    ~ClearExpectations() {
+      timeline.ExpectDemuxSegment(0, 0, 0);
+      timeline.ExpectVideoSegment(0, 0);
+    }
+  } clear{*timeline_};
   const std::uint64_t shownBefore = renderer_ ? renderer_->ShownSerial() : 0;
-  if (!gst_element_seek(pipeline_.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, startNs,
-                        GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
-    adjust_->Expect(0, 0);
-    *result = E_FAIL;
-    return false;
+  if (!gst_element_send_event(pipeline_.get(), seek)) return Landing::kFailed;
+  if (!HasVideo()) {
+    Settle();
+    return Landing::kShown;
   }
-  *result = S_OK;
-  Settle();
-  if (!HasVideo()) return true;
   // The pipeline can report the seek done a moment before the renderer has
   // taken the new frame; callers read the frame on screen right after the seek.
-  // A seek that finds no frame ends the video stream at once.
+  // A seek that finds no frame ends the video stream at once; one that landed
+  // too late shows nothing and is known by its first frame.
+  // A demuxer that stops pushing without a frame having landed, and without
+  // an end of stream, has found nothing either.
   const auto deadline = Clock::now() + kSettleTime;
   GstAppSink* sink = GST_APP_SINK(rendererSink_);
+  std::uint64_t demuxed = timeline_->demuxedBuffers.load();
+  auto lastPush = Clock::now();
   while (Clock::now() < deadline) {
-    if (renderer_->WaitShownAfter(shownBefore, Clock::now() + std::chrono::milliseconds(20)))
-      return true;
-    if (gst_app_sink_is_eos(sink)) return false;
+    if (renderer_->WaitShownAfter(shownBefore, Clock::now() + std::chrono::milliseconds(10))) {
+      Settle();
+      return Landing::kShown;
+    }
+    if (timeline_->LandedLate()) return Landing::kLate;
+    if (gst_app_sink_is_eos(sink)) return Landing::kNoFrame;
+    if (const std::uint64_t now = timeline_->demuxedBuffers.load(); now != demuxed) {
+      demuxed = now;
+      lastPush = Clock::now();
+    } else if (timeline_->LandingNs() < 0 && Clock::now() - lastPush > kDemuxerStall) {
+      return Landing::kNoFrame;
+    }
   }
-  return false;
+  return Landing::kNoFrame;
+}
+
+std::int64_t FilterGraph::DemuxStartFor(std::int64_t targetNs) const {
+  const std::int64_t frame = renderer_ ? renderer_->FrameDurationNs() : -1;
+  if (timeline_->reordered.load()) {
+    // Start early enough to decode the B-frames shown before a key frame.
+    return frame > 0 ? std::max<std::int64_t>(targetNs - kReorderLeadFrames * frame, 0) : targetNs;
+  }
+  return targetNs;
+}
+
+FilterGraph::Landing FilterGraph::SeekTo(std::int64_t targetNs, double rate) {
+  Landing landing = SeekOnce(DemuxStartFor(targetNs), targetNs, rate);
+  // Demuxers without an index (MPEG program and transport streams) find a
+  // position from the clock references, which can lie far from the pictures'
+  // times: the first frame may come after the target. Start earlier and earlier
+  // until the frame containing the target is decoded.
+  // Near the end, the same demuxers may find nothing at all.
+  std::int64_t backOff = GST_SECOND;
+  for (int attempt = 0; landing == Landing::kLate ||
+                        (landing == Landing::kNoFrame && timeline_->LandingNs() < 0 && attempt < 2);
+       ++attempt) {
+    const std::int64_t start = std::max<std::int64_t>(targetNs - backOff, 0);
+    landing = SeekOnce(start, targetNs, rate);
+    if (start == 0) break;
+    backOff *= 2;
+  }
+  return landing;
 }
 
 HRESULT FilterGraph::Seek(std::int64_t positionNs, double rate) {
@@ -555,15 +644,22 @@ HRESULT FilterGraph::Seek(std::int64_t positionNs, double rate) {
   // media time from the seek position instead of the stream's start there.
   std::int64_t target = std::max(positionNs, firstFrameNs_);
   const std::int64_t frame = FrameOrFallbackNs();
-  HRESULT result = S_OK;
   // A position in the last frame can find nothing to show when the decoder does
   // not know that frame's length; step back until a frame is there.
   for (int attempt = 0; attempt < 8; ++attempt) {
-    if (SeekOnce(target, rate, &result) || FAILED(result)) return result;
+    switch (SeekTo(target, rate)) {
+      case Landing::kFailed:
+        return E_FAIL;
+      case Landing::kShown:
+        return S_OK;
+      case Landing::kLate:
+      case Landing::kNoFrame:
+        break;
+    }
     if (frame <= 0 || target <= firstFrameNs_) break;
     target = std::max(target - frame, firstFrameNs_);
   }
-  return result;
+  return S_OK;
 }
 
 HRESULT FilterGraph::put_CurrentPosition(double seconds) {
@@ -575,7 +671,7 @@ HRESULT FilterGraph::put_CurrentPosition(double seconds) {
   const std::int64_t frame = FrameOrFallbackNs();
   if (durationNs_ > 0 && frame > 0)
     target = std::min(target, std::max<std::int64_t>(durationNs_ - frame, 0));
-  return Seek(target, rate_);
+  return Seek(target + timeline_->originNs.load(), rate_);
 }
 
 HRESULT FilterGraph::put_Rate(double rate) {
@@ -585,7 +681,9 @@ HRESULT FilterGraph::put_Rate(double rate) {
   double position = 0.0;
   if (FAILED(get_CurrentPosition(&position))) position = 0.0;
   // Rate changes without a flushing seek are ignored by some demuxers (AVI).
-  return Seek(static_cast<std::int64_t>(std::llround(position * GST_SECOND)), rate_);
+  return Seek(
+      static_cast<std::int64_t>(std::llround(position * GST_SECOND)) + timeline_->originNs.load(),
+      rate_);
 }
 
 HRESULT FilterGraph::VideoDimension(LONG* out, bool width) {

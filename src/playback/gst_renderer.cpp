@@ -21,8 +21,9 @@ class FrameRelay : public QObject {
 struct RendererFilter::Core {
   mutable std::mutex mutex;  // guards shown; written by the streaming thread
   mutable std::condition_variable shownChanged;
-  Shown shown;
-  FrameRelay* relay = nullptr;  // deleted (later, on its thread) with the core
+  Shown shown;                               // mediaStartNs is filled in when read
+  std::shared_ptr<const Timeline> timeline;  // set before streaming starts
+  FrameRelay* relay = nullptr;               // deleted (later, on its thread) with the core
 
   ~Core() {
     if (relay) relay->deleteLater();
@@ -45,7 +46,7 @@ struct RendererFilter::Core {
       std::memcpy(image.scanLine(y), src + std::int64_t{y} * srcStride, rowBytes);
     gst_video_frame_unmap(&frame);
 
-    std::int64_t media = -1;
+    std::int64_t media = -1;  // stream time, until ShownFrame reads it
     if (const GstSegment* segment = gst_sample_get_segment(sample);
         segment && segment->format == GST_FORMAT_TIME && GST_BUFFER_PTS_IS_VALID(buffer)) {
       const SegmentTimes times{static_cast<std::int64_t>(segment->start),
@@ -55,7 +56,7 @@ struct RendererFilter::Core {
     {
       std::lock_guard lock(mutex);
       shown.image = image;
-      shown.mediaStartNs = media;
+      shown.streamStartNs = media;
       ++shown.serial;
     }
     shownChanged.notify_all();
@@ -114,9 +115,19 @@ RendererFilter::~RendererFilter() {
   if (core_->relay && core_->relay->widget) delete core_->relay->widget.data();
 }
 
+void RendererFilter::SetTimeline(std::shared_ptr<const Timeline> timeline) {
+  std::lock_guard lock(core_->mutex);
+  core_->timeline = std::move(timeline);
+}
+
 RendererFilter::Shown RendererFilter::ShownFrame() const {
   std::lock_guard lock(core_->mutex);
-  return core_->shown;
+  Shown shown = core_->shown;
+  if (shown.streamStartNs >= 0 && core_->timeline)
+    shown.mediaStartNs = core_->timeline->ToMediaNs(shown.streamStartNs);
+  else
+    shown.mediaStartNs = shown.streamStartNs;
+  return shown;
 }
 
 std::uint64_t RendererFilter::ShownSerial() const {

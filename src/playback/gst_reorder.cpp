@@ -16,8 +16,8 @@
 // the next I/P frame arrives. Seeks have a second problem: the B-frames that
 // follow a key frame in decode order are shown before it and need the frame
 // before the key frame, so a seek into them must start at an earlier key frame.
-// The graph seeks a few frames early and SeekAdjust moves the segment start back
-// to the position asked for, keeping running times unchanged.
+// The graph seeks a few frames early and the timeline moves the video segment's
+// start back to the position asked for, keeping running times unchanged.
 
 #include <gst/video/video.h>
 
@@ -179,9 +179,9 @@ GQuark ReorderQuark() {
   return quark;
 }
 
-struct WatchData {
-  std::shared_ptr<SeekAdjust> adjust;
-  static void Free(gpointer data) { delete static_cast<WatchData*>(data); }
+struct ReorderWatch {
+  std::shared_ptr<Timeline> timeline;
+  static void Free(gpointer data) { delete static_cast<ReorderWatch*>(data); }
 };
 
 // On a video decoder's input: once its caps say MPEG-4 part 2 from an AVI file,
@@ -189,10 +189,10 @@ struct WatchData {
 GstPadProbeReturn OnDecoderCaps(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
   GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
   if (!event || GST_EVENT_TYPE(event) != GST_EVENT_CAPS) return GST_PAD_PROBE_OK;
-  auto* watch = static_cast<WatchData*>(data);
+  auto* watch = static_cast<ReorderWatch*>(data);
   GstCaps* caps = nullptr;
   gst_event_parse_caps(event, &caps);
-  if (!watch->adjust->aviSource.load() || !IsMpeg4Part2(caps)) return GST_PAD_PROBE_OK;
+  if (!watch->timeline->aviSource.load() || !IsMpeg4Part2(caps)) return GST_PAD_PROBE_OK;
   if (g_object_get_qdata(G_OBJECT(pad), ReorderQuark())) return GST_PAD_PROBE_OK;
   g_object_set_qdata(G_OBJECT(pad), ReorderQuark(), GINT_TO_POINTER(1));
   gst_pad_add_probe(
@@ -200,76 +200,17 @@ GstPadProbeReturn OnDecoderCaps(GstPad* pad, GstPadProbeInfo* info, gpointer dat
       static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM |
                                    GST_PAD_PROBE_TYPE_EVENT_FLUSH),
       &Reorder::Probe, new Reorder, &Reorder::Free);
-  watch->adjust->reordered.store(true);
-  return GST_PAD_PROBE_OK;
-}
-
-void OnElementSetup(GstElement*, GstElement* element, gpointer data) {
-  auto* watch = static_cast<WatchData*>(data);
-  GstElementFactory* factory = gst_element_get_factory(element);
-  if (!factory) return;
-  if (std::string_view(GST_OBJECT_NAME(factory)) == "avidemux") {
-    watch->adjust->aviSource.store(true);
-    return;
-  }
-  const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
-  if (!klass || !std::strstr(klass, "Decoder") || !std::strstr(klass, "Video")) return;
-  PadPtr sink(gst_element_get_static_pad(element, "sink"));
-  if (!sink) return;
-  gst_pad_add_probe(sink.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &OnDecoderCaps,
-                    new WatchData{watch->adjust}, &WatchData::Free);
-}
-
-GstPadProbeReturn OnSegment(GstPad*, GstPadProbeInfo* info, gpointer data) {
-  GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
-  if (!event || GST_EVENT_TYPE(event) != GST_EVENT_SEGMENT) return GST_PAD_PROBE_OK;
-  auto* adjust = static_cast<WatchData*>(data)->adjust.get();
-  const GstSegment* segment = nullptr;
-  gst_event_parse_segment(event, &segment);
-  if (segment->format != GST_FORMAT_TIME || segment->rate <= 0) return GST_PAD_PROBE_OK;
-  std::int64_t target = -1;
-  {
-    std::lock_guard lock(adjust->mutex);
-    if (!adjust->pending) return GST_PAD_PROBE_OK;
-    if (std::llabs(static_cast<std::int64_t>(segment->start) - adjust->seekStartNs) >
-        kTimeToleranceNs) {
-      return GST_PAD_PROBE_OK;
-    }
-    adjust->pending = false;
-    target = adjust->targetNs;
-  }
-  GstSegment moved;
-  gst_segment_copy_into(segment, &moved);
-  const auto delta = static_cast<guint64>(target - static_cast<std::int64_t>(segment->start));
-  moved.start += delta;
-  moved.time += delta;
-  moved.position = moved.start;
-  moved.base += static_cast<guint64>(static_cast<double>(delta) / std::abs(segment->rate));
-  GstEvent* replacement = gst_event_new_segment(&moved);
-  gst_event_set_seqnum(replacement, gst_event_get_seqnum(event));
-  gst_event_unref(event);
-  GST_PAD_PROBE_INFO_DATA(info) = replacement;
+  watch->timeline->reordered.store(true);
   return GST_PAD_PROBE_OK;
 }
 
 }  // namespace
 
-void SeekAdjust::Expect(std::int64_t seekStart, std::int64_t target) {
-  std::lock_guard lock(mutex);
-  pending = seekStart < target;
-  seekStartNs = seekStart;
-  targetNs = target;
-}
-
-void InstallReorderWatch(GstElement* playbin, const std::shared_ptr<SeekAdjust>& adjust) {
-  g_signal_connect_data(
-      playbin, "element-setup", G_CALLBACK(&OnElementSetup), new WatchData{adjust},
-      [](gpointer data, GClosure*) { WatchData::Free(data); }, static_cast<GConnectFlags>(0));
-}
-
-void InstallSegmentAdjust(GstPad* pad, const std::shared_ptr<SeekAdjust>& adjust) {
-  gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &OnSegment, new WatchData{adjust},
-                    &WatchData::Free);
+void WatchDecoderForReorder(GstElement* decoder, const std::shared_ptr<Timeline>& timeline) {
+  PadPtr sink(gst_element_get_static_pad(decoder, "sink"));
+  if (!sink) return;
+  gst_pad_add_probe(sink.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &OnDecoderCaps,
+                    new ReorderWatch{timeline}, &ReorderWatch::Free);
 }
 
 }  // namespace frivo::gst

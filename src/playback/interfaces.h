@@ -133,8 +133,9 @@ class IMediaPosition : public IUnknown {
   virtual HRESULT get_CurrentPosition(double* seconds) = 0;
   // Accurate seek; returns when the frame is on screen (or a few seconds passed).
   // The grabber receives every frame from the one containing the position on; the
-  // screen shows the first frame that starts at or after it. Positions past the
-  // last frame go to the last frame.
+  // screen shows the first frame that starts at or after it. Positions are media
+  // times, on the players' timeline. Positions past the last frame go to the
+  // last frame.
   virtual HRESULT put_CurrentPosition(double seconds) = 0;
   // Applies the rate by an accurate seek to the current position.
   virtual HRESULT put_Rate(double rate) = 0;

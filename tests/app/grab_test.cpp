@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -11,6 +12,7 @@
 #include "common/temp_dir.h"
 #include "fixtures/barcode.h"
 #include "fixtures/fixtures.h"
+#include "playback/time_text.h"
 
 namespace frivo {
 namespace {
@@ -63,6 +65,41 @@ TEST(FrivoGrab, WritesTheExactFramesNamedByTheirTimes) {
       const QImage image(result.lines[i]);
       ASSERT_FALSE(image.isNull()) << result.lines[i].toStdString();
       EXPECT_EQ(test::ReadFrameCode(image), c.firstFrame + i) << result.lines[i].toStdString();
+    }
+  }
+}
+
+// From any time, on every container: the first frame written is the first at
+// or after that time on the players' timeline, and each name carries the time
+// players show for its frame.
+TEST(FrivoGrab, StartsAtTheTimelineTimeOnEveryContainer) {
+  for (const test::FixtureInfo& info : test::AllFixtures()) {
+    if (!info.playable || !info.hasVideo) continue;
+    for (const double start : {1.0, 2.5, 4.2}) {
+      int first = 0;
+      while (first < info.frameCount && test::FrameStartNs(info, first) < std::llround(start * 1e9))
+        ++first;
+      const int count = std::min(3, info.frameCount - first);
+      if (count <= 0) continue;  // the file ends before that time
+      SCOPED_TRACE(std::string(info.name) + " from " + std::to_string(start));
+      const test::TempDir dir;
+      const Result result =
+          Grab({QStringLiteral("--start"), QString::number(start), QStringLiteral("--count"),
+                QString::number(count), QStringLiteral("--format"), QStringLiteral("bmp"),
+                QStringLiteral("--output"), dir.Path(), test::FixturePath(info.name)});
+      ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+      ASSERT_EQ(result.lines.size(), count);
+      const QString stem = QFileInfo(QString::fromUtf8(info.name)).completeBaseName();
+      for (int i = 0; i < count; ++i) {
+        const QImage image(result.lines[i]);
+        EXPECT_EQ(test::ReadFrameCode(image), first + i) << result.lines[i].toStdString();
+        const double time = static_cast<double>(test::FrameStartNs(info, first + i)) / 1e9;
+        const QString name = stem + QLatin1Char('_') +
+                             FormatTime(3, time).replace(QLatin1Char(':'), QLatin1Char('.')) +
+                             QStringLiteral(".bmp");
+        EXPECT_TRUE(result.lines[i].endsWith(QLatin1Char('/') + name))
+            << result.lines[i].toStdString() << " is not named " << name.toStdString();
+      }
     }
   }
 }

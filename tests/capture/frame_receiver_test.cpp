@@ -82,6 +82,21 @@ TEST_F(FrameReceiverTest, StoresFramesFromTheThresholdOnUntilTheSetIsFull) {
   EXPECT_DOUBLE_EQ(state.LastSampleTime.load(), 2.0);
 }
 
+TEST_F(FrameReceiverTest, TakesFramesWhoseTimesTheContainerRoundedBelowTheThreshold) {
+  // 29.97 fps in Matroska: frames at whole milliseconds, 33 or 34 ms apart. The
+  // next set after the frame at 0.067 s starts one frame time later, at
+  // 0.10037, and its first frame is stored at 0.100.
+  state.FrameTime = 1.001 / 30;
+  state.CaptureStartTime = 0.067 + state.FrameTime.load();
+  state.CaptureIndex = 0;
+  (void)Deliver(0.067, 1);  // the last frame of the previous set
+  EXPECT_EQ(state.CaptureIndex.load(), 0);
+  for (const double time : {0.100, 0.133, 0.167, 0.200, 0.234}) (void)Deliver(time, 2);
+  EXPECT_EQ(state.CaptureIndex.load(), -1);
+  EXPECT_DOUBLE_EQ(state.Frames[0]->Time, 0.100);
+  EXPECT_DOUBLE_EQ(state.Frames[4]->Time, 0.234);
+}
+
 TEST_F(FrameReceiverTest, EndsEarlyNearTheEndAndPausesForAPausedUser) {
   state.PausedByUser = true;
   state.CaptureStartTime = 9.9;
@@ -202,12 +217,14 @@ TEST(CaptureMath, ThresholdsAndSeekTargets) {
     double base, threshold, seek;
   };
   const Case cases[] = {
-      {-6, t, t - 6 * d, t - 6.6 * d},        // previous set
-      {-12, t, t - 12 * d, t - 12.6 * d},     // previous set with Shift
-      {1, t, t + d, t + 1.4 * d},             // next set
-      {7, t, t + 7 * d, t + 7.4 * d},         // next set with Shift
-      {0, t, t, t - 0.6 * d},                 // from a time (command line)
-      {1, -1.0, d - 1.0, d - 1.0 + 0.4 * d},  // empty set: from the start
+      // Going back or from a time: just inside the wanted frame (the slack of a
+      // container clock), never in the frame before it.
+      {-6, t, t - 6 * d, t - 6 * d + 0.0011},     // previous set
+      {-12, t, t - 12 * d, t - 12 * d + 0.0011},  // previous set with Shift
+      {1, t, t + d, t + 1.4 * d},                 // next set
+      {7, t, t + 7 * d, t + 7.4 * d},             // next set with Shift
+      {0, t, t, t + 0.0011},                      // from a time (command line)
+      {1, -1.0, d - 1.0, d - 1.0 + 0.4 * d},      // empty set: from the start
   };
   for (const Case& c : cases) {
     const TCaptureStart start = CaptureStart(c.n, c.base, d);
@@ -221,6 +238,14 @@ TEST(CaptureMath, ThresholdsAndSeekTargets) {
   EXPECT_DOUBLE_EQ(NextSetBase(std::vector<double>{1.0, 1.04, 1.08, -1.0, -1.0}), 1.08);
   EXPECT_DOUBLE_EQ(NextSetBase(std::vector<double>{-1.0, -1.0}), -1.0);
   EXPECT_DOUBLE_EQ(NextSetBase(std::vector<double>{0.0, -1.0}), 0.0);
+  // A millisecond of slack below a threshold, never the frame before nor a
+  // frame visibly earlier than the time asked for.
+  EXPECT_TRUE(AtOrAfterThreshold(1.0, 1.0, d));
+  EXPECT_TRUE(AtOrAfterThreshold(0.999, 1.0, d));
+  EXPECT_FALSE(AtOrAfterThreshold(0.99, 1.0, d));
+  EXPECT_FALSE(AtOrAfterThreshold(1.0 - d, 1.0, d));
+  EXPECT_FALSE(AtOrAfterThreshold(0.999, 1.0, 0.002));  // a quarter frame at most
+  EXPECT_FALSE(AtOrAfterThreshold(0.9999, 1.0, 0.0));
   EXPECT_TRUE(NearEnd(10.0, 5, 0.04, 9.81));
   EXPECT_TRUE(NearEnd(10.0, 5, 0.04, 9.8));
   EXPECT_FALSE(NearEnd(10.0, 5, 0.04, 9.79));
