@@ -82,9 +82,11 @@ void Measure(const QString& file) {
     state.CaptureIndex.store(0);
     graph.PutPosition(ClampPosition(start.seekTarget, graph.Duration, graph.FrameTime));
     graph.Run();
+    // Both from the start of the seek.
     const double first = TimeUntil([&] { return state.Frames[0]->Time >= 0; });
+    const double firstMs = first < 0 ? -1 : clock.nsecsElapsed() / 1e6;
     const double five = TimeUntil([&] { return state.CaptureIndex.load() == -1; });
-    return std::pair{first < 0 ? -1 : first, five < 0 ? -1 : clock.nsecsElapsed() / 1e6};
+    return std::pair{firstMs, five < 0 ? -1 : clock.nsecsElapsed() / 1e6};
   };
   // On a file with key frames every 10 s (a_h264_1080p25_gop250.mp4): from a
   // key frame and from the middle of a group, next to ffmpeg from the same times.
