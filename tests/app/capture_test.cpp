@@ -178,6 +178,83 @@ TEST_F(CaptureTest, NearTheEndTheLastSetIsTaken) {
   EXPECT_EQ(LabelledFrames()[stored - 1], last);
 }
 
+// The window's sets on every kind of file the open dialog offers: capture now,
+// next, previous, both Shift variants and the last set near the end, every
+// thumbnail the frame its label names on the players' timeline. Files that
+// state no frame rate step by a guessed frame time and are left out.
+class CaptureOnEveryFile : public CaptureTest,
+                           public ::testing::WithParamInterface<test::FixtureInfo> {
+ protected:
+  double StartOf(int n) const {
+    return static_cast<double>(test::FrameStartNs(GetParam(), n)) / 1e9;
+  }
+  // Thumbnails whose label is not the time of the frame they show, as
+  // "frame@label" items.
+  std::string WrongLabels() const {
+    std::string wrong;
+    const std::vector<int> frames = ShownFrames();
+    for (int i = 0; i < window_->FrameCount(); ++i) {
+      const QString label = window_->Strip()->Label(i)->text();
+      if (frames[i] < 0 || label != FormatTime(3, StartOf(frames[i])))
+        wrong += std::to_string(frames[i]) + "@" + label.toStdString() + " ";
+    }
+    return wrong;
+  }
+};
+
+TEST_P(CaptureOnEveryFile, SetsAreTheFramesTheirLabelsName) {
+  const test::FixtureInfo& info = GetParam();
+  Open(info.name);
+  const int mid = info.frameCount / 2;
+  PauseAt(StartOf(mid));
+  Capture("Action_CaptureNow");
+  EXPECT_EQ(ShownFrames(), Run(mid));
+  EXPECT_EQ(WrongLabels(), "");
+  Capture("Action_CaptureNext");
+  EXPECT_EQ(ShownFrames(), Run(mid + 5));
+  EXPECT_EQ(WrongLabels(), "");
+  Capture("Action_CaptureBack");  // six frames before the first captured one
+  EXPECT_EQ(ShownFrames(), Run(mid - 1));
+  EXPECT_EQ(WrongLabels(), "");
+  modifiers_.shift = true;
+  Capture("Action_CaptureNext");  // seven frames after the last captured one
+  EXPECT_EQ(ShownFrames(), Run(mid + 10));
+  Capture("Action_CaptureBack");  // twelve frames before the first captured one
+  modifiers_.shift = false;
+  EXPECT_EQ(ShownFrames(), Run(mid - 2));
+  EXPECT_EQ(WrongLabels(), "");
+
+  // Near the end the run takes the last frames and ends with the last one.
+  const int last = info.frameCount - 1;
+  PauseAt(StartOf(last - 2));
+  window_->Action_CaptureBackExecute(window_->Action("Action_CaptureNext"));
+  ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
+  const std::vector<int> frames = ShownFrames();
+  int stored = 0;
+  while (stored < 5 && frames[stored] >= 0 && (stored == 0 || frames[stored] == frames[0] + stored))
+    ++stored;
+  ASSERT_GT(stored, 0) << ::testing::PrintToString(frames);
+  EXPECT_EQ(frames[stored - 1], last) << ::testing::PrintToString(frames);
+  EXPECT_EQ(window_->Strip()->Label(stored - 1)->text(), FormatTime(3, StartOf(last)));
+}
+
+std::vector<test::FixtureInfo> FilesWithAFrameRate() {
+  std::vector<test::FixtureInfo> list;
+  for (const test::FixtureInfo& info : test::AllFixtures())
+    if (info.playable && info.hasVideo && info.declaresFrameRate) list.push_back(info);
+  return list;
+}
+
+std::string FixtureName(const ::testing::TestParamInfo<test::FixtureInfo>& param) {
+  std::string name = param.param.name;
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixture, CaptureOnEveryFile, ::testing::ValuesIn(FilesWithAFrameRate()),
+                         FixtureName);
+
 TEST_F(CaptureTest, DoubleClickAndArrowsWorkOnTheThumbnails) {
   Open(test::kH264Mp4);
   PauseAt(20 * frame_);
