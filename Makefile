@@ -31,10 +31,11 @@ asan-test: deps
 
 # The tests of the frame hand-over between the streaming and UI threads under
 # the thread sanitizer. The test-media generator is built with it too; its
-# reports are about GStreamer's own threads and are silenced while it runs.
+# reports are about GStreamer's own threads and are silenced while it runs, and
+# it may start ffmpeg after GStreamer has started threads.
 tsan-test: deps
 	@cmake --preset tsan $(CMAKE_ARGS) >/dev/null
-	@TSAN_OPTIONS=report_bugs=0 cmake --build --preset tsan -j $(JOBS)
+	@TSAN_OPTIONS=report_bugs=0:die_after_fork=0 cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
 
 format:

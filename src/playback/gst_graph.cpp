@@ -219,8 +219,9 @@ class FilterGraph final : public IGraphBuilder,
     return frame > 0 ? frame : (renderer_ ? 33'366'667 : -1);
   }
   // One accurate flushing seek, the demuxer starting at demuxStartNs and the
-  // playback at targetNs; true when a new frame is on screen afterwards (or the
-  // file has no video), false when the video ended without one.
+  // playback at targetNs: kShown when a new frame is on screen afterwards (or
+  // the file has no video), kNoFrame when the video ended or the demuxer went
+  // quiet without one, kLate when its first frame came after the target.
   Landing SeekOnce(std::int64_t demuxStartNs, std::int64_t targetNs, double rate);
   ElementPtr BuildVideoBin(GrabberFilter* grabber);
   static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);

@@ -72,7 +72,7 @@ TEST(FrivoGrab, WritesTheExactFramesNamedByTheirTimes) {
 // From any time, on every container: the first frame written is the first at
 // or after that time on the players' timeline, and each name carries the time
 // players show for its frame.
-TEST(FrivoGrab, StartsAtTheTimelineTimeOnEveryContainer) {
+TEST(FrivoGrabTimeline, StartsAtTheTimelineTimeOnEveryContainer) {
   for (const test::FixtureInfo& info : test::AllFixtures()) {
     if (!info.playable || !info.hasVideo) continue;
     for (const double start : {1.0, 2.5, 4.2}) {
