@@ -589,8 +589,9 @@ FilterGraph::Landing FilterGraph::SeekOnce(std::int64_t demuxStartNs, std::int64
   // taken the new frame; callers read the frame on screen right after the seek.
   // A seek that finds no frame ends the video stream at once; one that landed
   // too late shows nothing and is known by its first frame.
-  // A demuxer that stops pushing without a frame having landed, and without
-  // an end of stream, has found nothing either.
+  // An MPEG demuxer that stops pushing without a frame having landed, and
+  // without an end of stream, has found nothing either (mpegpsdemux sought
+  // past its last clock reference). Other demuxers always end their stream.
   const auto deadline = Clock::now() + kSettleTime;
   GstAppSink* sink = GST_APP_SINK(rendererSink_);
   std::uint64_t demuxed = timeline_->demuxedBuffers.load();
@@ -605,7 +606,8 @@ FilterGraph::Landing FilterGraph::SeekOnce(std::int64_t demuxStartNs, std::int64
     if (const std::uint64_t now = timeline_->demuxedBuffers.load(); now != demuxed) {
       demuxed = now;
       lastPush = Clock::now();
-    } else if (timeline_->LandingNs() < 0 && Clock::now() - lastPush > kDemuxerStall) {
+    } else if (timeline_->mpegSystem.load() && timeline_->LandingNs() < 0 &&
+               Clock::now() - lastPush > kDemuxerStall) {
       return Landing::kNoFrame;
     }
   }
