@@ -120,9 +120,11 @@ void TApp_TOOLBmpCaptureEx::Action_CaptureBackExecute(QObject* sender) {
 void TApp_TOOLBmpCaptureEx::Image_0DblClick(QObject* sender) {
   if (!CanCapture() || !sender || !sender->objectName().startsWith(QLatin1String("Image_"))) return;
   const double time = FrameTimeOf(sender);
-  capture_.CaptureStartTime = IsShiftDown() ? time - FrameCount() * graph_.FrameTime : time;
+  const TCaptureStart start =
+      CaptureStart(IsShiftDown() ? -FrameCount() : 0, time, graph_.FrameTime);
+  capture_.CaptureStartTime = start.threshold;
   armBeforeSeek_ = true;
-  SeekTo(capture_.CaptureStartTime - graph_.FrameTime);
+  SeekTo(start.seekTarget);
   armBeforeSeek_ = false;
   Action_CaptureExecute(nullptr);
 }

@@ -179,7 +179,8 @@ TEST_F(CaptureTest, NearTheEndTheLastSetIsTaken) {
 }
 
 // The window's sets on every kind of file the open dialog offers: capture now,
-// next, previous, both Shift variants and the last set near the end, every
+// next, previous, both Shift variants, a thumbnail's double click with and
+// without Shift, and the last set near the end, every
 // thumbnail the frame its label names on the players' timeline. Files that
 // state no frame rate step by a guessed frame time and are left out.
 class CaptureOnEveryFile : public CaptureTest,
@@ -222,6 +223,17 @@ TEST_P(CaptureOnEveryFile, SetsAreTheFramesTheirLabelsName) {
   Capture("Action_CaptureBack");  // twelve frames before the first captured one
   modifiers_.shift = false;
   EXPECT_EQ(ShownFrames(), Run(mid - 2));
+  EXPECT_EQ(WrongLabels(), "");
+  // A double click captures from that thumbnail's frame on; with Shift, the
+  // set that ends just before it.
+  window_->Image_0DblClick(window_->Strip()->Image(3));
+  ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
+  EXPECT_EQ(ShownFrames(), Run(mid + 1));
+  modifiers_.shift = true;
+  window_->Image_0DblClick(window_->Strip()->Image(0));
+  modifiers_.shift = false;
+  ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
+  EXPECT_EQ(ShownFrames(), Run(mid - 4));
   EXPECT_EQ(WrongLabels(), "");
 
   // Near the end the run takes the last frames and ends with the last one.
