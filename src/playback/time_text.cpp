@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -32,7 +33,10 @@ double ParseSeconds(const QString& text) {
 QString FormatTime(int decimals, double seconds) {
   if (!std::isfinite(seconds)) seconds = 0.0;
   const bool negative = seconds < 0;
-  const double magnitude = std::fabs(seconds);
+  // Beyond a billion hours no time is real; the limit keeps the arithmetic
+  // below in 64-bit integers.
+  constexpr double kLongest = 3600.0 * 1e9;
+  const double magnitude = std::min(std::fabs(seconds), kLongest);
   const double x = magnitude + kTimeTolerance;
   const std::int64_t whole = static_cast<std::int64_t>(x);
   const std::int64_t hours = whole / 3600;

@@ -43,6 +43,10 @@ TEST(FormatTime, FrameTimesFromNanosecondsShowTheirOwnMillisecond) {
 TEST(FormatTime, NonFiniteTimesDoNotProduceGarbage) {
   EXPECT_EQ(FormatTime(3, std::numeric_limits<double>::quiet_NaN()), QStringLiteral("0.000"));
   EXPECT_EQ(FormatTime(3, std::numeric_limits<double>::infinity()), QStringLiteral("0.000"));
+  // A typed time far past any media ("99999999999:59.9e300", found by the
+  // fuzzer) is shown at a billion hours instead of overflowing.
+  EXPECT_EQ(FormatTime(3, 5.99e301), QStringLiteral("1000000000:00:00.000"));
+  EXPECT_EQ(FormatTime(0, -1e300), QStringLiteral("-1000000000:00:00"));
 }
 
 TEST(ParseTimeText, FormsOfTheCommandLine) {
