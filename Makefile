@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD  := build
 JOBS   ?= 2
 
-.PHONY: all deps configure build test run asan-test tsan-test format clean
+.PHONY: all deps configure build test run asan-test tsan-test fuzz format clean
 
 all: build
 
@@ -38,8 +38,30 @@ tsan-test: deps
 	@TSAN_OPTIONS=report_bugs=0:die_after_fork=0 cmake --build --preset tsan -j $(JOBS)
 	ctest --preset tsan -j $(JOBS)
 
+# Each libFuzzer target for FUZZ_SECONDS on a copy of its seed corpus
+# (tests/fuzz/corpus/<name>); what it finds stays in build-fuzz/. A crash stops
+# the run with the input that caused it.
+FUZZ_SECONDS ?= 60
+FUZZERS := text_file ini_file command_line time_text desktop_entry
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@for name in $(FUZZERS); do \
+	  mkdir -p build-fuzz/corpus/$$name build-fuzz/crashes; \
+	  cp -n tests/fuzz/corpus/$$name/* build-fuzz/corpus/$$name/; \
+	  echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
+	  if ! UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=0 \
+	      build-fuzz/tests/fuzz/fuzz_$$name -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
+	      -max_len=65536 -timeout=10 -print_final_stats=1 \
+	      -artifact_prefix=build-fuzz/crashes/$$name- build-fuzz/corpus/$$name \
+	      > build-fuzz/$$name.log 2>&1; then \
+	    tail -n 60 build-fuzz/$$name.log; exit 1; \
+	  fi; \
+	  grep -E "^(#[0-9]+ +DONE|stat::number_of_executed_units)" build-fuzz/$$name.log; \
+	done
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz
