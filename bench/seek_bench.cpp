@@ -58,14 +58,12 @@ void Measure(const QString& file) {
   TCaptureState state;
   PrepareHeadlessRun(state, graph, 5);
   std::atomic<int> delivered{0};
-  std::vector<BYTE> still;
   T_MySampleGrabberCB callback([&](double time, const BYTE* buffer, LONG length) {
     TGraphCaptureAdapter adapter(graph);
-    (void)ReceiveFrame(state, adapter, still, time, buffer, length);
+    (void)ReceiveFrame(state, adapter, time, buffer, length);
     ++delivered;
   });
   (void)graph.Grabber->SetCallback(&callback, 1);
-  graph.SetBufferSamples(true);
   graph.Pause();
   (void)graph.IsRunning(5000);
 

@@ -102,13 +102,11 @@ int main(int argc, char** argv) {
   TCaptureState state;
   PrepareHeadlessRun(state, graph, count);
 
-  std::vector<BYTE> still;
   T_MySampleGrabberCB callback([&](double time, const BYTE* buffer, LONG length) {
     TGraphCaptureAdapter adapter(graph);
-    (void)ReceiveFrame(state, adapter, still, time, buffer, length);
+    (void)ReceiveFrame(state, adapter, time, buffer, length);
   });
   (void)graph.Grabber->SetCallback(&callback, 1);
-  graph.SetBufferSamples(true);
 
   // The same positioning as a capture run from a time: paused, armed, then the
   // seek a little before the threshold, then play.

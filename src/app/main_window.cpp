@@ -104,9 +104,6 @@ TApp_TOOLBmpCaptureEx::TApp_TOOLBmpCaptureEx(const TMyParam* param, QWidget* par
   timerTime_.setObjectName(QStringLiteral("Timer_Time"));
   timerTime_.setInterval(60);
   connect(&timerTime_, &QTimer::timeout, this, [this] { Timer_TimeTimer(&timerTime_); });
-  timerCapture_.setObjectName(QStringLiteral("Timer_Capture"));
-  timerCapture_.setInterval(30);
-  connect(&timerCapture_, &QTimer::timeout, this, &TApp_TOOLBmpCaptureEx::Timer_CaptureTimer);
   resizeEnd_.setSingleShot(true);
   resizeEnd_.setInterval(150);
   connect(&resizeEnd_, &QTimer::timeout, this, &TApp_TOOLBmpCaptureEx::RebuildThumbnailStrip);
@@ -149,6 +146,8 @@ void TApp_TOOLBmpCaptureEx::BuildWidgets() {
 
   strip_ =
       new TThumbnailStrip(Action("Action_CaptureBack"), Action("Action_CaptureNext"), central_);
+  run_ = new TCaptureRun(*this, *strip_, this);
+  ConnectCaptureRun();
   connect(strip_, &TThumbnailStrip::ImageDoubleClicked, this,
           [this](TThumbnailImage* image) { Image_0DblClick(image); });
   connect(strip_, &TThumbnailStrip::ThumbnailClicked, this,
@@ -297,7 +296,7 @@ void TApp_TOOLBmpCaptureEx::FormCreate(const TMyParam* param) {
 
   grabberCallback_ =
       std::make_unique<T_MySampleGrabberCB>([this](double time, const BYTE* buffer, LONG length) {
-        BufferReceived(time, buffer, length);
+        run_->OnFrame(time, buffer, length);
       });
 
   trackBar_->setTickInterval(300);
@@ -321,7 +320,7 @@ void TApp_TOOLBmpCaptureEx::FormCreate(const TMyParam* param) {
     const StartRequest request = ReadStartRequest(*param);
     if (!request.file.isEmpty()) {
       OpenMedia(request.file);
-      if (graph_.IsOpen()) CaptureFromCommandLine(request.startSeconds);
+      if (graph_.IsOpen()) run_->CaptureFrom(request.startSeconds);
     }
   }
   // Files may be dropped once everything above is in place.
@@ -343,7 +342,6 @@ void TApp_TOOLBmpCaptureEx::FormDestroy() {
   if (!(keys.shift && keys.ctrl)) SaveSettings();
   Action_FileCloseExecute(nullptr);
   graph_.StillImage.clear();
-  capture_.Frames.clear();
   grabberCallback_.reset();
 }
 
@@ -381,7 +379,7 @@ bool TApp_TOOLBmpCaptureEx::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::MouseButtonDblClick:
       if (watched == panelVideo_) {
-        Action_CaptureBackExecute(panelVideo_);
+        run_->Capture(TCaptureCommand::kNow, false);
         return true;
       }
       break;
@@ -484,31 +482,7 @@ void TApp_TOOLBmpCaptureEx::FormResize() {
 }
 
 void TApp_TOOLBmpCaptureEx::RebuildThumbnailStrip() {
-  // No record may be freed or moved while a run can still write into it.
-  if (capture_.CapturePending) {
-    rebuildDeferred_ = true;
-    return;
-  }
-  rebuildDeferred_ = false;
-  const int count = ThumbnailCapacity(central_->width());
-  strip_->SetCount(count);
-  ResizeFrameRecords(strip_->Count());
-  // The capture commands say how many frames a set holds.
-  const QString n = QString::number(FrameCount());
-  const QString n2 = QString::number(FrameCount() * 2);
-  QAction* back = Action("Action_CaptureBack");
-  back->setText(QStringLiteral("前の%1フレームをキャプチャ(&B)").arg(n));
-  back->setStatusTip(QStringLiteral("取得フレームの%1フレーム前からキャプチャ "
-                                    "([Shift]キー併用で%2フレーム前から%1フレームをキャプチャ)")
-                         .arg(n, n2));
-  back->setToolTip(back->statusTip());
-  QAction* next = Action("Action_CaptureNext");
-  next->setText(QStringLiteral("次の%1フレームをキャプチャ(&N)").arg(n));
-  next->setStatusTip(
-      QStringLiteral(
-          "取得フレームの次の%1フレームをキャプチャ ([Shift]キー併用で%2フレーム後からキャプチャ)")
-          .arg(n, n2));
-  next->setToolTip(next->statusTip());
+  run_->SetThumbnailCount(ThumbnailCapacity(central_->width()));
 }
 
 void TApp_TOOLBmpCaptureEx::Action_ShowToolBarExecute(QObject*) {

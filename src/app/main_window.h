@@ -2,17 +2,17 @@
 // Copyright (c) 2026 The Frivo developers
 #pragma once
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "app/action_table.h"
-#include "capture/capture_state.h"
+#include "capture/capture_run.h"
 #include "launcher/program_list.h"
 #include "platform/dialogs.h"
 #include "playback/playback_graph.h"
@@ -43,7 +43,7 @@ class T_MySampleGrabberCB;
 //
 // The object name is "App_TOOLBmpCaptureEx"; every control and action carries its
 // design name as objectName, so findChild<QWidget*>("Panel_5") works.
-class TApp_TOOLBmpCaptureEx : public QMainWindow {
+class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
   Q_OBJECT
 
  public:
@@ -92,8 +92,9 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   // ---- Operations other parts of the program use --------------------------------
   // Opens a file, replacing what was open; failures are told to the user.
   void OpenMedia(const QString& path);
-  // Moves the position (clamped), keeping the running state.
-  void SeekTo(double seconds);
+  // Moves the position (clamped), keeping the running state. `beforeFrames`
+  // runs once the graph has settled and before the seek's first frame.
+  void SeekTo(double seconds, const std::function<void()>& beforeFrames = {}) override;
   // Moves n frames from the frame on screen.
   void StepFrames(int n);
   [[nodiscard]] double TargetTime(int n) const;
@@ -102,8 +103,6 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   void FormResize();
   // Sizes the thumbnail strip to the window; runs when a resize or move ends.
   void RebuildThumbnailStrip();
-  // Sets the threshold n frames away from `base` and positions the player.
-  void StartCapture(int n, double base);
   // Writes the preview picture to `fileName` (asks before replacing a file).
   void SaveBitmapToFile(const QString& fileName);
   [[nodiscard]] int SelectedFrameIndex();
@@ -112,16 +111,17 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   [[nodiscard]] QAction* Action(const char* name) const { return actions_[name]; }
   [[nodiscard]] QMenu* Menu(const QString& name) const { return menus_.value(name); }
   [[nodiscard]] TPlaybackGraph& Playback() { return graph_; }
-  [[nodiscard]] TCaptureState& Capture() { return capture_; }
+  [[nodiscard]] TCaptureState& Capture() { return run_->State(); }
+  [[nodiscard]] TCaptureRun& CaptureRun() { return *run_; }
   [[nodiscard]] TMyTrackBar* TrackBar() const { return trackBar_; }
   [[nodiscard]] QTimer& TimeTimer() { return timerTime_; }
   [[nodiscard]] double CurrentPosition() const { return currentPosition_; }
-  [[nodiscard]] double LastSampleTime() const { return capture_.LastSampleTime.load(); }
+  [[nodiscard]] double LastSampleTime() const { return run_->LastSampleTime(); }
   [[nodiscard]] bool SeekBusy() const { return seekBusy_; }
   [[nodiscard]] const QImage& PreviewBitmap() const { return previewBitmap_; }
   [[nodiscard]] TThumbnailStrip* Strip() const { return strip_; }
   [[nodiscard]] TPreviewView* Preview() const { return preview_; }
-  [[nodiscard]] int FrameCount() const { return capture_.FrameCount(); }
+  [[nodiscard]] int FrameCount() const { return run_->FrameCount(); }
   // The name shown as the window caption and on message boxes.
   [[nodiscard]] static QString DisplayName();
 
@@ -146,40 +146,34 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   void FormKeyUp(int key, bool shift);
   // The message box of every failure the user must know about.
   void Message(const QString& text);
-  // Asks the UI thread to switch the position timer on (any thread).
-  void RequestTimeTimer();
-  // The grabber callback's frame handler (streaming thread).
-  void BufferReceived(double sampleTime, const BYTE* buffer, LONG bufferLen);
   // Lays the bands of the client area out: panes, strip, seek bar and controls.
   void PlaceBands();
+  // Plays and starts the position timer.
+  void Play();
 
   // Media open steps that touch the window's controls.
   void OpenMediaSteps(const QString& path);
   [[nodiscard]] QString ReadFrameRate();
   void SetFrameBitmapsSize(int width, int height);
   void DiscardCapturedFrames();
-  // Capture collection on the position timer; shows a finished run.
-  void CollectCapturedFrames();
 
-  // Capture runs.
-  void CaptureFromCommandLine(double startSeconds);
-  void Timer_CaptureTimer();
-  void GrabRendererImage();
-  void FinishCapture();
-  [[nodiscard]] double FrameTimeOf(const QObject* control) const;
-  [[nodiscard]] bool CanCapture() const;
-  // Enables or disables everything a capture run locks.
-  void SetCaptureLocked(bool locked);
-  void ArmCaptureRun();
-  // Ends a run the media's end has left short of frames.
-  void EndRunAtMediaEnd();
-  void ResizeFrameRecords(int count);
-  void OnFrameBitmapsSized(int width, int height);
-  void OnCapturedFramesDiscarded();
+  // The capture run's signals; the set size in the capture commands' captions.
+  void ConnectCaptureRun();
+  void ShowSetSize(int count);
   void ShowPreview(const QImage& picture);
-  // The first thumbnail's picture: the marker sender with which capture runs
-  // play and pause without changing PausedByUser.
-  [[nodiscard]] QObject* image0() const;
+
+  // The player as the capture run sees it.
+  [[nodiscard]] bool IsOpen() const override;
+  [[nodiscard]] bool UsesSampleGrabber() const override;
+  [[nodiscard]] bool IsPlaying() const override;
+  [[nodiscard]] double Duration() const override;
+  [[nodiscard]] double FrameTime() const override;
+  void PlayForRun() override;
+  void PauseForRun() override;
+  void PauseFromStream() override;
+  void PollPosition() override;
+  [[nodiscard]] double ClockPosition() const override;
+  [[nodiscard]] bool RendererPicture(std::vector<std::uint8_t>* dib, double* pictureTime) override;
 
   // Steps that the settings and history components fill in; see
   // main_window_pending.cpp.
@@ -212,12 +206,11 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   QToolButton* playPauseButton_ = nullptr;
 
   QTimer timerTime_;
-  QTimer timerCapture_;
   // Debounces spontaneous resizes: the strip is rebuilt when a resize ends.
   QTimer resizeEnd_;
 
   TPlaybackGraph graph_;
-  TCaptureState capture_;
+  TCaptureRun* run_ = nullptr;
   std::unique_ptr<T_MySampleGrabberCB> grabberCallback_;
   int muteImageIndex_ = 0;
   bool settingsSkipped_ = false;
@@ -228,15 +221,6 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow {
   bool destroyed_ = false;
   QImage previewBitmap_;
   int selectedIndex_ = 0;
-  // The next SeekTo arms the capture run right before the seek, so the frames
-  // the seek delivers count; set by StartCapture and the thumbnail double click.
-  bool armBeforeSeek_ = false;
-  bool armedBySeek_ = false;
-  // When the frame time last changed, for ending a run at the media's end.
-  double lastSeenSample_ = -1;
-  QElapsedTimer sampleSeen_;
-  // A rebuild asked for while a run could still write the records.
-  bool rebuildDeferred_ = false;
 
   // ---- Settings, open history, program launcher and file drop -------------------
   // (main_window_launcher.cpp; the settings file itself is read and written by

@@ -7,11 +7,10 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
-#include <mutex>
 
 #include "app/main_window.h"
 #include "capture/capture_math.h"
-#include "capture/frame_receiver.h"
+#include "capture/capture_run.h"
 #include "capture/preview_view.h"
 #include "capture/thumbnail_strip.h"
 #include "imaging/image_writers.h"
@@ -24,251 +23,118 @@ namespace frivo {
 
 namespace {
 
-// Everything a capture run locks, besides Action_CaptureNow.
-constexpr const char* kLockedByRun[] = {
-    "Action_CaptureBack",      "Action_CaptureNext",   "Action_PlayPlayPause",
-    "Action_PlayReplay",       "Action_PlayHome",      "Action_PlayEnd",
-    "Action_PlaySkipBack",     "Action_PlaySkipNext",  "Action_PlaySkip1minBack",
-    "Action_PlaySkip1minNext", "Action_PlayFrameBack", "Action_PlayFrameNext"};
 constexpr const char* kSaveAndCopy[] = {
-    "Action_FileSaveFormat", "Action_FileSaveBmp",  "Action_FileSaveGif", "Action_FileSaveJpeg",
-    "Action_FileSavePng",    "Action_FileSaveTiff", "Action_EditCopy"};
-
-QString TimeLabel(double time) {
-  return time >= 0 ? FormatTime(3, time) : QString();
-}
+    "Action_FileSaveAs",   "Action_FileSaveFormat", "Action_FileSaveBmp",  "Action_FileSaveGif",
+    "Action_FileSaveJpeg", "Action_FileSavePng",    "Action_FileSaveTiff", "Action_EditCopy"};
+// Everything a capture run locks, besides the seek bar and the strip.
+constexpr const char* kLockedByRun[] = {
+    "Action_CaptureNow",    "Action_PlayPlayPause",    "Action_PlayReplay",
+    "Action_PlayHome",      "Action_PlayEnd",          "Action_PlaySkipBack",
+    "Action_PlaySkipNext",  "Action_PlaySkip1minBack", "Action_PlaySkip1minNext",
+    "Action_PlayFrameBack", "Action_PlayFrameNext"};
 
 }  // namespace
 
-QObject* TApp_TOOLBmpCaptureEx::image0() const {
-  return strip_->Image(0);
-}
-
-bool TApp_TOOLBmpCaptureEx::CanCapture() const {
-  return graph_.IsOpen() && previewBitmap_.width() > 0 && previewBitmap_.height() > 0;
-}
-
-double TApp_TOOLBmpCaptureEx::FrameTimeOf(const QObject* control) const {
-  const int index = control ? TrailingIndex(control->objectName()) : 0;
-  if (index < 0 || index >= FrameCount()) return -1.0;
-  return capture_.Frames[static_cast<std::size_t>(index)]->Time;
-}
-
-void TApp_TOOLBmpCaptureEx::StartCapture(int n, double base) {
-  const TCaptureStart start = CaptureStart(n, base, graph_.FrameTime);
-  capture_.CaptureStartTime = start.threshold;
-  Action_PlayPauseExecute(nullptr);
-  armBeforeSeek_ = true;
-  SeekTo(start.seekTarget);
-  armBeforeSeek_ = false;
-}
-
-void TApp_TOOLBmpCaptureEx::ArmCaptureRun() {
-  capture_.CapturePending = true;
-  capture_.CaptureIndex.store(0, std::memory_order_release);
-}
-
-void TApp_TOOLBmpCaptureEx::EndRunAtMediaEnd() {
-  // The length of a file is that of its longest stream; when the sound runs on
-  // after the last picture, a run near the end would wait for frames that never
-  // come and keep every command locked. Once the clock has passed the last
-  // frame, the run ends with what it has.
-  if (!graph_.UseSampleGrabber || !capture_.CapturePending) return;
-  if (capture_.CaptureIndex.load(std::memory_order_acquire) < 0) return;
-  // A new frame means the video goes on; the run ends only after half a second
-  // without one while the clock stands at the end.
-  if (LastSampleTime() != lastSeenSample_ || !sampleSeen_.isValid()) {
-    lastSeenSample_ = LastSampleTime();
-    sampleSeen_.start();
-    return;
-  }
-  if (sampleSeen_.elapsed() < 500) return;
-  if (currentPosition_ < graph_.Duration - graph_.FrameTime) return;
-  if (!AtOrAfterThreshold(LastSampleTime(), capture_.CaptureStartTime.load(), graph_.FrameTime))
-    return;
-  if (capture_.PausedByUser) graph_.Pause();
-  capture_.CaptureIndex.store(-1, std::memory_order_release);
+void TApp_TOOLBmpCaptureEx::ConnectCaptureRun() {
+  connect(run_, &TCaptureRun::LockChanged, this, [this](bool locked) {
+    for (const char* name : kLockedByRun) Action(name)->setEnabled(!locked);
+    // The set commands need a set to count from.
+    Action("Action_CaptureBack")->setEnabled(!locked && run_->HasSet());
+    Action("Action_CaptureNext")->setEnabled(!locked && run_->HasSet());
+    trackBar_->setEnabled(!locked && graph_.IsOpen());
+  });
+  connect(run_, &TCaptureRun::SetReady, this, [this] {
+    // A finished run selects its first frame, which shows it and copies it.
+    Image_0Click(strip_->Image(0));
+    for (const char* name : kSaveAndCopy) Action(name)->setEnabled(true);
+  });
+  connect(run_, &TCaptureRun::FrameCountChanged, this, &TApp_TOOLBmpCaptureEx::ShowSetSize);
+  // Every frame the grabber passes keeps the position timer going.
+  connect(
+      run_, &TCaptureRun::FrameSeen, this,
+      [this] {
+        if (!timerTime_.isActive() && !trackBar_->Touched() && graph_.IsOpen()) timerTime_.start();
+      },
+      Qt::QueuedConnection);
 }
 
 void TApp_TOOLBmpCaptureEx::Action_CaptureBackExecute(QObject* sender) {
-  if (!CanCapture()) return;
-  const int count = FrameCount();
-  const double frame = graph_.FrameTime;
-  const bool shift = IsShiftDown();
-  if (sender == Action("Action_CaptureBack")) {
-    const double base = FrameTimeOf(strip_->Image(0));
-    StartCapture(shift ? -2 * (count + 1) : -(count + 1), base);
-  } else if (sender == Action("Action_CaptureNext")) {
-    if (graph_.Duration - count * frame >= LastSampleTime()) {
-      std::vector<double> times;
-      for (const auto& record : capture_.Frames) times.push_back(record->Time);
-      StartCapture(shift ? count + 2 : 1, NextSetBase(times));
-    } else {
-      StartCapture(-count, graph_.Duration);
-    }
-  } else if (graph_.State() != State_Running) {
-    // The frame on screen was delivered before the run could be armed: go back
-    // to just before it, so "the current frame" is the first one captured.
-    Timer_TimeTimer(nullptr);
-    StartCapture(0, LastSampleTime());
-  } else if (NearEnd(graph_.Duration, count, frame, LastSampleTime())) {
-    StartCapture(-count, graph_.Duration);
-  }
-  Action_CaptureExecute(nullptr);
-}
-
-void TApp_TOOLBmpCaptureEx::Image_0DblClick(QObject* sender) {
-  if (!CanCapture() || !sender || !sender->objectName().startsWith(QLatin1String("Image_"))) return;
-  const double time = FrameTimeOf(sender);
-  const TCaptureStart start =
-      CaptureStart(IsShiftDown() ? -FrameCount() : 0, time, graph_.FrameTime);
-  capture_.CaptureStartTime = start.threshold;
-  armBeforeSeek_ = true;
-  SeekTo(start.seekTarget);
-  armBeforeSeek_ = false;
-  Action_CaptureExecute(nullptr);
-}
-
-void TApp_TOOLBmpCaptureEx::SetCaptureLocked(bool locked) {
-  Action("Action_CaptureNow")->setEnabled(!locked);
-  for (const char* name : kLockedByRun) Action(name)->setEnabled(!locked);
-  strip_->setEnabled(!locked);
-  trackBar_->setEnabled(!locked);
+  TCaptureCommand command = TCaptureCommand::kNow;
+  if (sender == Action("Action_CaptureBack")) command = TCaptureCommand::kPrevious;
+  if (sender == Action("Action_CaptureNext")) command = TCaptureCommand::kNext;
+  run_->Capture(command, IsShiftDown());
 }
 
 void TApp_TOOLBmpCaptureEx::Action_CaptureExecute(QObject*) {
-  if (!CanCapture()) return;
-  SetCaptureLocked(true);
-  // A run armed by its seek is already collecting the frames the seek delivered.
-  if (!armedBySeek_) ArmCaptureRun();
-  armedBySeek_ = false;
-  if (graph_.UseSampleGrabber) {
-    // A paused player plays for the run and pauses again when it is complete.
-    if (capture_.PausedByUser) Action_PlayPlayExecute(image0());
-  } else {
-    timerCapture_.start();
-    Action_PlayPlayExecute(capture_.PausedByUser ? image0() : nullptr);
-  }
+  run_->Run();
 }
 
-void TApp_TOOLBmpCaptureEx::Timer_CaptureTimer() {
-  if (graph_.UseSampleGrabber || !capture_.CapturePending) {
-    timerCapture_.stop();
-    return;
-  }
-  const int index = capture_.CaptureIndex.load(std::memory_order_acquire);
-  if (index > FrameCount() - 1 || index < 0) {
-    timerCapture_.stop();
-    capture_.CaptureIndex.store(-1, std::memory_order_release);
-    Timer_TimeTimer(nullptr);
-    if (capture_.PausedByUser) Action_PlayPauseExecute(image0());
-    return;
-  }
-  GrabRendererImage();
-  capture_.CaptureIndex.store(index + 1, std::memory_order_release);
+void TApp_TOOLBmpCaptureEx::Image_0DblClick(QObject* sender) {
+  if (!sender || !sender->objectName().startsWith(QLatin1String("Image_"))) return;
+  run_->CaptureFromThumbnail(TrailingIndex(sender->objectName()), IsShiftDown());
 }
 
-void TApp_TOOLBmpCaptureEx::GrabRendererImage() {
-  const int index = capture_.CaptureIndex.load(std::memory_order_acquire);
-  TThumbnailImage* image = strip_->Image(index);
-  QLabel* label = strip_->Label(index);
-  if (!image || !label || index < 0 || index >= FrameCount()) return;
-  if (graph_.StillImageSize < 0) {
-    graph_.StillImageSize = graph_.CurrentImageSize();
-    if (graph_.StillImageSize < 0) return;
-    graph_.StillImage.assign(static_cast<std::size_t>(graph_.StillImageSize), 0);
-  }
-  const double time = graph_.CurrentPositionOrZero();
-  capture_.LastSampleTime.store(time);
-  if (!graph_.CurrentImage(&graph_.StillImage)) return;
-  const QByteArray file = BmpFileFromPackedDib(graph_.StillImage.data(),
-                                               static_cast<qsizetype>(graph_.StillImage.size()));
-  T_TimeBitmap& record = *capture_.Frames[static_cast<std::size_t>(index)];
-  {
-    const std::lock_guard<std::mutex> lock(record.Canvas());
-    if (!record.LoadFromBmpData(file)) return;
-    record.Time = time;
-  }
-  image->SetPicture(record.Image());
-  label->setText(TimeLabel(time));
+void TApp_TOOLBmpCaptureEx::ShowSetSize(int count) {
+  // The capture commands say how many frames a set holds.
+  const QString n = QString::number(count);
+  const QString n2 = QString::number(count * 2);
+  QAction* back = Action("Action_CaptureBack");
+  back->setText(QStringLiteral("前の%1フレームをキャプチャ(&B)").arg(n));
+  back->setStatusTip(QStringLiteral("取得フレームの%1フレーム前からキャプチャ "
+                                    "([Shift]キー併用で%2フレーム前から%1フレームをキャプチャ)")
+                         .arg(n, n2));
+  back->setToolTip(back->statusTip());
+  QAction* next = Action("Action_CaptureNext");
+  next->setText(QStringLiteral("次の%1フレームをキャプチャ(&N)").arg(n));
+  next->setStatusTip(
+      QStringLiteral(
+          "取得フレームの次の%1フレームをキャプチャ ([Shift]キー併用で%2フレーム後からキャプチャ)")
+          .arg(n, n2));
+  next->setToolTip(next->statusTip());
 }
 
-void TApp_TOOLBmpCaptureEx::CollectCapturedFrames() {
-  if (!capture_.CapturePending || capture_.CaptureIndex.load(std::memory_order_acquire) != -1)
-    return;
-  if (graph_.UseSampleGrabber) {
-    for (int i = 0; i < FrameCount(); ++i) {
-      TThumbnailImage* image = strip_->Image(i);
-      QLabel* label = strip_->Label(i);
-      if (!image || !label) continue;
-      T_TimeBitmap& record = *capture_.Frames[static_cast<std::size_t>(i)];
-      const std::lock_guard<std::mutex> lock(record.Canvas());
-      image->SetPicture(record.Image().copy());
-      label->setText(TimeLabel(record.Time));
-    }
-  }
-  capture_.CapturePending = false;
-  FinishCapture();
-}
+// ---- The player as a capture run sees it ----------------------------------------
 
-void TApp_TOOLBmpCaptureEx::FinishCapture() {
-  Image_0Click(strip_->Image(0));
-  SetCaptureLocked(false);
-  Action("Action_FileSaveAs")->setEnabled(true);
-  for (const char* name : kSaveAndCopy) Action(name)->setEnabled(true);
-  capture_.CaptureStartTime = -1.0;
-  if (rebuildDeferred_) RebuildThumbnailStrip();
+bool TApp_TOOLBmpCaptureEx::IsOpen() const {
+  return graph_.IsOpen() && previewBitmap_.width() > 0 && previewBitmap_.height() > 0;
 }
-
-void TApp_TOOLBmpCaptureEx::CaptureFromCommandLine(double startSeconds) {
-  StartCapture(0, startSeconds);
-  Action_CaptureExecute(nullptr);
+bool TApp_TOOLBmpCaptureEx::UsesSampleGrabber() const {
+  return graph_.UseSampleGrabber;
 }
-
-void TApp_TOOLBmpCaptureEx::ResizeFrameRecords(int count) {
-  auto& frames = capture_.Frames;
-  const std::size_t old = frames.size();
-  while (frames.size() < static_cast<std::size_t>(count)) {
-    auto record = std::make_unique<T_TimeBitmap>();
-    // A new slot starts as a copy of the last frame of the existing set.
-    if (old > 0) {
-      const T_TimeBitmap& last = *frames[old - 1];
-      record->AssignPicture(last);
-      record->Time = last.Time;
-    }
-    frames.push_back(std::move(record));
-  }
-  frames.resize(static_cast<std::size_t>(std::max(count, 0)));
+bool TApp_TOOLBmpCaptureEx::IsPlaying() const {
+  return graph_.State() == State_Running;
 }
-
-void TApp_TOOLBmpCaptureEx::OnFrameBitmapsSized(int width, int height) {
-  const QSize size(width, height);
-  for (int i = 0; i < FrameCount(); ++i) {
-    T_TimeBitmap& record = *capture_.Frames[static_cast<std::size_t>(i)];
-    if (record.Width() != width || record.Height() != height) {
-      record.SetSize(width, height);
-      record.Time = -1.0;
-    }
-    TThumbnailImage* image = strip_->Image(i);
-    if (image && image->Picture().size() != size) {
-      QImage blank(size, QImage::Format_BGR888);
-      blank.fill(Qt::black);
-      image->SetPicture(blank);
-    }
-  }
+double TApp_TOOLBmpCaptureEx::Duration() const {
+  return graph_.Duration;
 }
-
-void TApp_TOOLBmpCaptureEx::OnCapturedFramesDiscarded() {
-  for (auto& record : capture_.Frames) {
-    record->SetSize(0, 0);
-    record->Time = -1.0;
-  }
-  selectedIndex_ = 0;
-  strip_->Highlight(-1);
+double TApp_TOOLBmpCaptureEx::FrameTime() const {
+  return graph_.FrameTime;
+}
+void TApp_TOOLBmpCaptureEx::PlayForRun() {
+  Play();
+}
+void TApp_TOOLBmpCaptureEx::PauseForRun() {
+  graph_.Pause();
+  Timer_TimeTimer(nullptr);
+}
+void TApp_TOOLBmpCaptureEx::PauseFromStream() {
+  graph_.Pause();
+}
+void TApp_TOOLBmpCaptureEx::PollPosition() {
+  Timer_TimeTimer(nullptr);
+}
+double TApp_TOOLBmpCaptureEx::ClockPosition() const {
+  return graph_.CurrentPositionOrZero();
+}
+bool TApp_TOOLBmpCaptureEx::RendererPicture(std::vector<std::uint8_t>* dib, double* pictureTime) {
+  const double before = graph_.ShownFrameTime();
+  if (before < 0 || !graph_.CurrentImage(dib)) return false;
+  *pictureTime = graph_.ShownFrameTime();
+  return *pictureTime == before;
 }
 
 void TApp_TOOLBmpCaptureEx::Image_0Click(QObject* sender) {
-  if (!CanCapture() || !sender) return;
+  if (!run_->CanCapture() || !sender) return;
   const QString name = sender->objectName();
   if (!name.startsWith(QLatin1String("Panel_")) && !name.startsWith(QLatin1String("Image_")) &&
       !name.startsWith(QLatin1String("Label_")))

@@ -124,8 +124,7 @@ void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
   FormResize();
   Action_PlayMuteExecute(nullptr);
   graph_.TakePosition();
-  capture_.Duration.store(graph_.Duration);
-  capture_.FrameTime.store(graph_.FrameTime);
+  run_->MediaOpened();
   trackBar_->setMaximum(static_cast<int>(graph_.Duration * 10));
   labelDuration_->setText(QStringLiteral("/") + FormatTime(3, graph_.Duration));
   Action_PlayRate_10Execute(nullptr);
@@ -160,13 +159,16 @@ void TApp_TOOLBmpCaptureEx::SetFrameBitmapsSize(int width, int height) {
     blank.fill(Qt::black);
     ShowPreview(blank);
   }
-  OnFrameBitmapsSized(width, height);
+  run_->SizeRecords(width, height);
 }
 
 void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
   setWindowTitle(DisplayName());
   // No frame may reach the callback while the graph is torn down.
   if (graph_.Grabber) (void)graph_.Grabber->SetCallback(nullptr, 1);
+  // A run ends where it stands, before the controls it locked take the state
+  // without media.
+  run_->MediaClosed();
 
   timerTime_.stop();
   trackBar_->setEnabled(false);
@@ -188,13 +190,6 @@ void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
 
   graph_.UseSampleGrabber = false;
   graph_.DecoderInserted = false;
-  capture_.PausedByUser = false;
-  capture_.CapturePending = false;
-  capture_.CaptureStartTime = 0;
-  capture_.CaptureIndex.store(-1, std::memory_order_release);
-  capture_.CurrentPosition.store(0);
-  capture_.LastSampleTime.store(0);
-  timerCapture_.stop();
 
   if (!graph_.RestorePending) DiscardCapturedFrames();
   graph_.Release();
@@ -202,11 +197,8 @@ void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
 
 void TApp_TOOLBmpCaptureEx::DiscardCapturedFrames() {
   ShowPreview(QImage());
-  strip_->ClearAll();
-  OnCapturedFramesDiscarded();
-  strip_->hide();
-  strip_->show();
-  strip_->setEnabled(false);
+  run_->DiscardRecords();
+  selectedIndex_ = 0;
   labelSize_->clear();
   preview_->Clear();
 }
@@ -228,7 +220,8 @@ void TApp_TOOLBmpCaptureEx::Action_CaptureSampleGrabberExecute(QObject*) {
   graph_.RestorePending = true;
   graph_.RestorePosition = graph_.CurrentPositionOrZero();
   graph_.RestorePlaying = graph_.IsRunning(100);
-  const bool nextEnabled = Action("Action_CaptureNext")->isEnabled();
+  // The set commands come back with the set, even when a run had locked them.
+  const bool nextEnabled = run_->HasSet();
   OpenMedia(graph_.MediaPath);
   Action("Action_CaptureBack")->setEnabled(nextEnabled);
   Action("Action_CaptureNext")->setEnabled(Action("Action_CaptureBack")->isEnabled());

@@ -9,12 +9,9 @@
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolTip>
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "app/main_window.h"
-#include "capture/frame_receiver.h"
 #include "platform/desktop.h"
 #include "playback/time_text.h"
 #include "playback/track_bar.h"
@@ -54,17 +51,15 @@ double TApp_TOOLBmpCaptureEx::TargetTime(int n) const {
   return frivo::TargetTime(n, LastSampleTime(), graph_.FrameTime, graph_.Duration);
 }
 
-void TApp_TOOLBmpCaptureEx::SeekTo(double seconds) {
+void TApp_TOOLBmpCaptureEx::SeekTo(double seconds, const std::function<void()>& beforeFrames) {
   if (graph_.UseSampleGrabber) graph_.SetBufferSamples(false);
   const bool wasRunning = graph_.HasGraph() && graph_.IsRunning(100);
   if (wasRunning) Action_PlayPauseExecute(nullptr);
-  if (armBeforeSeek_) {
+  if (beforeFrames) {
     // Once the pause has settled no frame passes the grabber until the seek, so
     // a run armed now receives exactly the frames from the new position on.
-    armBeforeSeek_ = false;
     (void)graph_.IsRunning(1000);
-    ArmCaptureRun();
-    armedBySeek_ = true;
+    beforeFrames();
   }
   graph_.PutPosition(ClampPosition(seconds));
   if (graph_.UseSampleGrabber) graph_.SetBufferSamples(true);
@@ -73,7 +68,7 @@ void TApp_TOOLBmpCaptureEx::SeekTo(double seconds) {
 
 void TApp_TOOLBmpCaptureEx::StepFrames(int n) {
   if (!graph_.IsOpen()) return;
-  capture_.CaptureStartTime = 0;
+  run_->State().CaptureStartTime = 0;
   if (n > 0) {
     if (!graph_.StepForward(n)) SeekTo(TargetTime(n));
   } else if (n < 0) {
@@ -94,24 +89,29 @@ void TApp_TOOLBmpCaptureEx::Action_PlayPlayPauseExecute(QObject*) {
   }
 }
 
-void TApp_TOOLBmpCaptureEx::Action_PlayPlayExecute(QObject* sender) {
-  if (sender == nullptr || sender != image0()) capture_.PausedByUser = false;
+void TApp_TOOLBmpCaptureEx::Action_PlayPlayExecute(QObject*) {
+  run_->SetPausedByUser(false);
   if (!graph_.HasGraph()) return;
   // Ctrl puts the graph back on the frame on screen first when the two differ.
   if (IsCtrlDown() && std::abs(LastSampleTime() - currentPosition_) > 0.1) SeekTo(LastSampleTime());
+  Play();
+}
+
+void TApp_TOOLBmpCaptureEx::Play() {
+  if (!graph_.HasGraph()) return;
   graph_.Run();
   timerTime_.start();
 }
 
-void TApp_TOOLBmpCaptureEx::Action_PlayPauseExecute(QObject* sender) {
+void TApp_TOOLBmpCaptureEx::Action_PlayPauseExecute(QObject*) {
   if (!graph_.HasGraph()) return;
   graph_.Pause();
   Timer_TimeTimer(nullptr);
-  if (sender == nullptr || sender != image0()) capture_.PausedByUser = true;
+  run_->SetPausedByUser(true);
 }
 
 void TApp_TOOLBmpCaptureEx::Action_PlayStopExecute(QObject*) {
-  capture_.PausedByUser = false;
+  run_->SetPausedByUser(false);
   timerTime_.stop();
   if (graph_.HasGraph()) {
     graph_.Stop();
@@ -192,11 +192,7 @@ void TApp_TOOLBmpCaptureEx::Action_PlayFrameBackExecute(QObject* sender) {
 void TApp_TOOLBmpCaptureEx::Timer_TimeTimer(QObject*) {
   if (!graph_.IsOpen()) return;
   currentPosition_ = graph_.CurrentPositionOrZero();
-  capture_.CurrentPosition.store(currentPosition_);
-  if (!graph_.UseSampleGrabber) capture_.LastSampleTime.store(currentPosition_);
-  EndRunAtMediaEnd();
-  if (capture_.CapturePending && capture_.CaptureIndex.load(std::memory_order_acquire) == -1)
-    CollectCapturedFrames();
+  run_->OnPositionPolled(currentPosition_);
   const double last = LastSampleTime();
   if (!seekBusy_ && !trackBar_->Touched()) trackBar_->setValue(static_cast<int>(last * 10));
   if (Action("Action_ShowTimeVerbose")->isChecked()) {
@@ -206,16 +202,6 @@ void TApp_TOOLBmpCaptureEx::Timer_TimeTimer(QObject*) {
   } else {
     labelTime_->setText(FormatTime(3, last));
   }
-}
-
-void TApp_TOOLBmpCaptureEx::RequestTimeTimer() {
-  // Queued: the request may come from the streaming thread.
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        if (!timerTime_.isActive() && !trackBar_->Touched() && graph_.IsOpen()) timerTime_.start();
-      },
-      Qt::QueuedConnection);
 }
 
 void TApp_TOOLBmpCaptureEx::TrackBar1MouseDown(QMouseEvent* event) {
@@ -276,14 +262,6 @@ void TApp_TOOLBmpCaptureEx::TrackBar1MouseUp(QMouseEvent* event) {
   graph_.PutPosition(seconds);
   Timer_TimeTimer(nullptr);
   if (timerWasOn) timerTime_.start();
-}
-
-void TApp_TOOLBmpCaptureEx::BufferReceived(double sampleTime, const BYTE* buffer, LONG bufferLen) {
-  // Streaming thread: no widget may be touched here.
-  TGraphCaptureAdapter graph(graph_);
-  if (ReceiveFrame(capture_, graph, graph_.StillImage, sampleTime, buffer, bufferLen))
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  RequestTimeTimer();
 }
 
 }  // namespace frivo

@@ -12,60 +12,59 @@
 
 namespace frivo {
 
-bool TGraphCaptureAdapter::GetCurrentBuffer(LONG size, BYTE* buffer) {
-  if (!graph_.Grabber) return false;
-  LONG length = size;
-  return SUCCEEDED(graph_.Grabber->GetCurrentBuffer(&length, buffer));
-}
-
 void TGraphCaptureAdapter::Pause() {
   graph_.Pause();
 }
 
-bool ReceiveFrame(TCaptureState& state, ICaptureGraph& graph, std::vector<BYTE>& still,
-                  double sampleTime, const BYTE* buffer, LONG bufferLen) {
-  state.LastSampleTime.store(sampleTime);
+namespace {
+
+// Stores the frame into the armed run's next slot when it belongs to the run.
+void StoreFrame(TCaptureState& state, ICaptureGraph& graph, double sampleTime,
+                const std::uint8_t* rows, long length) {
+  const std::lock_guard<std::mutex> run(state.RunLock);
+  int index = state.CaptureIndex.load(std::memory_order_acquire);
+  // The list is not resized while a run is armed.
   const int count = state.FrameCount();
-  const int armed = state.CaptureIndex.load(std::memory_order_acquire);
-  int index = armed;
-  if (index >= 0 && index < count) {
-    if (bufferLen > 0 && static_cast<std::size_t>(bufferLen) != still.size())
-      still.resize(static_cast<std::size_t>(bufferLen));
-    if (AtOrAfterThreshold(sampleTime, state.CaptureStartTime.load(), state.FrameTime.load())) {
-      T_TimeBitmap& record = *state.Frames[static_cast<std::size_t>(index)];
-      // A failed copy keeps the record's old picture; it still gets the new time.
-      bool copied = false;
-      if (buffer && bufferLen > 0) {
-        std::memcpy(still.data(), buffer, static_cast<std::size_t>(bufferLen));
-        copied = true;
-      } else {
-        copied = graph.GetCurrentBuffer(static_cast<LONG>(still.size()), still.data());
-      }
-      if (copied) {
-        const std::lock_guard<std::mutex> lock(record.Canvas());
-        (void)record.CopyBgrRows(still.data(), static_cast<qsizetype>(still.size()),
-                                 static_cast<qsizetype>(Rgb24Stride(record.Width())), true);
-      }
-      record.Time = sampleTime;
-      ++index;
-      const double nearEnd = state.Duration.load() - 1.5 * state.FrameTime.load();
-      if (index >= count || sampleTime > nearEnd) {
-        if (state.PausedByUser.load()) graph.Pause();
-        index = -1;
-      }
-      // Last: the UI thread reads the records once it sees -1. The UI thread may
-      // have ended the run meanwhile (the clock stood at the end); a plain store
-      // would arm it again, so the slot moves on only if the run is still ours.
-      int expected = armed;
-      (void)state.CaptureIndex.compare_exchange_strong(expected, index, std::memory_order_release,
-                                                       std::memory_order_relaxed);
-    }
+  if (index < 0 || index >= count) return;
+  if (!AtOrAfterThreshold(sampleTime, state.CaptureStartTime.load(), state.FrameTime.load()))
+    return;
+  T_TimeBitmap& record = *state.Frames[static_cast<std::size_t>(index)];
+  {
+    const std::lock_guard<std::mutex> canvas(record.Canvas());
+    if (rows && length > 0)
+      (void)record.CopyBgrRows(rows, static_cast<qsizetype>(length),
+                               static_cast<qsizetype>(Rgb24Stride(record.Width())), true);
+    record.Time = sampleTime;
   }
+  ++index;
+  const double nearEnd = state.Duration.load() - 1.5 * state.FrameTime.load();
+  if (index >= count || sampleTime > nearEnd) {
+    if (state.PausedByUser.load()) graph.Pause();
+    index = -1;
+  }
+  // Last: the UI thread reads the records once it sees -1.
+  state.CaptureIndex.store(index, std::memory_order_release);
+}
+
+}  // namespace
+
+bool ReceiveFrame(TCaptureState& state, ICaptureGraph& graph, double sampleTime,
+                  const std::uint8_t* rows, long length) {
+  state.LastSampleTime.store(sampleTime);
+  // Without an armed run the records are the UI thread's, which may be resizing
+  // them for a new strip width.
+  if (state.CaptureIndex.load(std::memory_order_acquire) >= 0)
+    StoreFrame(state, graph, sampleTime, rows, length);
   // Hold back only a decoder that runs well ahead of the clock. Every frame
   // reaches the grabber about one frame before the synchronised renderer shows
   // it, so holding back any frame ahead of the polled position at all put the
   // streaming thread to sleep on almost every frame and halved the frames shown.
   return sampleTime > state.CurrentPosition.load() + kHoldBackLead;
+}
+
+bool EndRunEarly(TCaptureState& state) {
+  const std::lock_guard<std::mutex> run(state.RunLock);
+  return state.CaptureIndex.exchange(-1, std::memory_order_acq_rel) >= 0;
 }
 
 void PrepareHeadlessRun(TCaptureState& state, const TPlaybackGraph& graph, int count) {
@@ -83,7 +82,7 @@ void PrepareHeadlessRun(TCaptureState& state, const TPlaybackGraph& graph, int c
   state.PausedByUser = true;
 }
 
-QByteArray BmpFileFromPackedDib(const BYTE* dib, qsizetype size) {
+QByteArray BmpFileFromPackedDib(const std::uint8_t* dib, qsizetype size) {
   if (!dib || size < 40) return {};
   const quint32 headerSize = qFromLittleEndian<quint32>(dib);
   const quint16 bitCount = qFromLittleEndian<quint16>(dib + 14);

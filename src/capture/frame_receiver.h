@@ -3,10 +3,9 @@
 #pragma once
 
 #include <QByteArray>
-#include <vector>
+#include <cstdint>
 
 #include "capture/capture_state.h"
-#include "playback/com.h"
 
 namespace frivo {
 
@@ -16,8 +15,6 @@ class TPlaybackGraph;
 class ICaptureGraph {
  public:
   virtual ~ICaptureGraph() = default;
-  // Copies the grabber's buffered copy of the current frame; false on failure.
-  virtual bool GetCurrentBuffer(LONG size, BYTE* buffer) = 0;
   virtual void Pause() = 0;
 };
 
@@ -25,7 +22,6 @@ class ICaptureGraph {
 class TGraphCaptureAdapter final : public ICaptureGraph {
  public:
   explicit TGraphCaptureAdapter(const TPlaybackGraph& graph) : graph_(graph) {}
-  bool GetCurrentBuffer(LONG size, BYTE* buffer) override;
   void Pause() override;
 
  private:
@@ -40,15 +36,16 @@ inline constexpr double kHoldBackLead = 0.1;
 // one seen; while a run is armed, stores every frame at or after the run's
 // threshold into the next record with its time, and ends the run when the set
 // is full or the end of the media is near (pausing the player again when the
-// user had paused it). `still` is the transfer buffer, resized to the delivered
-// length. Returns true when the frame is more than kHoldBackLead ahead of the
-// polled position, so the caller holds the streaming thread back for a moment.
-// The picture is taken from `buffer`, the frame being delivered; the grabber's
-// buffered copy (which stays behind while a seek turns buffering off) is the
-// fallback when no buffer is handed in.
-[[nodiscard]] bool ReceiveFrame(TCaptureState& state, ICaptureGraph& graph,
-                                std::vector<BYTE>& still, double sampleTime, const BYTE* buffer,
-                                LONG bufferLen);
+// user had paused it). `rows` are the frame's bottom-up 24-bit rows; a frame
+// without rows keeps the record's old picture and still takes its slot.
+// Returns true when the frame is more than kHoldBackLead ahead of the polled
+// position, so the caller holds the streaming thread back for a moment.
+[[nodiscard]] bool ReceiveFrame(TCaptureState& state, ICaptureGraph& graph, double sampleTime,
+                                const std::uint8_t* rows, long length);
+
+// Ends an armed run where it stands (UI thread). Returns once no frame of the
+// run is being stored; false when no run was armed.
+bool EndRunEarly(TCaptureState& state);
 
 // Prepares `state` for a headless run of `count` frames of `graph`'s video: empty
 // records of the video's size, the graph's length and frame time, frames taken
@@ -57,6 +54,6 @@ void PrepareHeadlessRun(TCaptureState& state, const TPlaybackGraph& graph, int c
 
 // A BMP file image made from a packed DIB (header, colour table, rows) by putting
 // the 14-byte file header in front. Empty when the DIB header is not sound.
-[[nodiscard]] QByteArray BmpFileFromPackedDib(const BYTE* dib, qsizetype size);
+[[nodiscard]] QByteArray BmpFileFromPackedDib(const std::uint8_t* dib, qsizetype size);
 
 }  // namespace frivo

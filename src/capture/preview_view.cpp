@@ -266,12 +266,16 @@ void TPreviewView::Clear() {
   anchor_ = {-1, -1};
   wheelRemainder_ = 0;
   SetFitMode(true);
+  zoomLabelShown_ = false;
   UpdateZoomLabel();
 }
 
 void TPreviewView::SetMediaOpen(bool open) {
+  // A close that is followed by a re-open of the same picture (the grabber
+  // toggle) brings the zoom label back as it was; Clear forgets it.
+  if (!open) zoomLabelShown_ = !label_->text().isEmpty();
   mediaOpen_ = open;
-  if (!open) UpdateZoomLabel();
+  if (!open || zoomLabelShown_) UpdateZoomLabel();
 }
 
 bool TPreviewView::ZoomEnabled() const {

@@ -182,6 +182,8 @@ class TPreviewView : public QObject {
   QLabel* label_ = nullptr;
   QImage picture_;
   bool mediaOpen_ = false;
+  // The zoom label showed when the media was last closed.
+  bool zoomLabelShown_ = false;
   bool fit_ = true;
   QPoint anchor_{-1, -1};
   int wheelRemainder_ = 0;  // eighths of a degree not yet turned into a step

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "playback/graph_builder.h"
+#include "playback/gst_filters.h"
 
 namespace frivo {
 
@@ -122,6 +123,14 @@ bool TPlaybackGraph::CurrentImage(std::vector<BYTE>* buffer) const {
   buffer->resize(static_cast<std::size_t>(required));
   if (FAILED(video->GetCurrentImage(&size, buffer->data()))) return false;
   return true;
+}
+
+double TPlaybackGraph::ShownFrameTime() const {
+  const auto* renderer = dynamic_cast<const gst::RendererFilter*>(Renderer.Get());
+  if (!renderer) return -1.0;
+  const gst::RendererFilter::Shown shown = renderer->ShownFrame();
+  if (shown.image.isNull() || shown.mediaStartNs < 0) return -1.0;
+  return static_cast<double>(shown.mediaStartNs) / 1e9;
 }
 
 void TPlaybackGraph::TakePosition() {

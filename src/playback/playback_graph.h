@@ -46,6 +46,8 @@ class TPlaybackGraph {
   [[nodiscard]] long CurrentImageSize() const;
   // The frame on screen as a packed DIB into `buffer` (resized when too small).
   [[nodiscard]] bool CurrentImage(std::vector<BYTE>* buffer) const;
+  // Media time of the frame on screen (seconds); -1 when none is shown.
+  [[nodiscard]] double ShownFrameTime() const;
   // Takes the position interface; reads Duration.
   void TakePosition();
 

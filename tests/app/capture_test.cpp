@@ -24,6 +24,7 @@
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "playback/time_text.h"
+#include "playback/track_bar.h"
 
 namespace frivo {
 namespace {
@@ -292,21 +293,83 @@ TEST_F(CaptureTest, DoubleClickAndArrowsWorkOnTheThumbnails) {
   EXPECT_FALSE(window_->Action("Action_FileSaveAs")->isEnabled());
 }
 
-TEST_F(CaptureTest, RendererCopyModeFillsEverySlot) {
-  Open(test::kH264Mp4, /*grabber=*/false);
-  ASSERT_FALSE(window_->Playback().UseSampleGrabber);
+TEST_F(CaptureTest, RendererCopyModeFillsEverySlotWithANewerFrame) {
+  Open(test::kH264Mp4);
   PauseAt(30 * frame_);
   Capture("Action_CaptureNow");
-  // Frames come from the renderer as it plays, so they are not consecutive, but
-  // each slot holds a real frame with the time polled when it was taken.
+  ASSERT_EQ(ShownFrames(), Run(30));
+  // Renderer-copy mode on a graph that is just starting: the double click plays
+  // from the second thumbnail while the renderer still shows the old picture.
+  window_->Action("Action_CaptureSampleGrabber")->trigger();
+  ASSERT_FALSE(window_->Playback().UseSampleGrabber);
+  window_->Image_0DblClick(window_->Strip()->Image(1));
+  ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
+  // Frames come from the renderer as it plays, so they need not be
+  // consecutive, but each slot holds a newer frame than the one before, with
+  // the position polled when it was taken.
   const std::vector<int> frames = ShownFrames();
+  double previous = -1;
   for (int i = 0; i < window_->FrameCount(); ++i) {
-    EXPECT_GE(frames[i], 30) << i;
+    EXPECT_GE(frames[i], 31) << ::testing::PrintToString(frames);
     if (i > 0) {
-      EXPECT_GE(frames[i], frames[i - 1]) << i;
+      EXPECT_GT(frames[i], frames[i - 1]) << ::testing::PrintToString(frames);
     }
-    EXPECT_FALSE(window_->Strip()->Label(i)->text().isEmpty()) << i;
+    const double label = ParseTimeText(window_->Strip()->Label(i)->text());
+    EXPECT_GE(label, previous) << i;
+    previous = label;
   }
+}
+
+TEST_F(CaptureTest, ARunEndedByCloseOpenOrToggleGivesTheControlsBack) {
+  auto enabled = [&](const char* name) { return window_->Action(name)->isEnabled(); };
+  Open(test::kH264Mp4);
+  PauseAt(10 * frame_);
+  Capture("Action_CaptureNow");
+  // The zoom label shows the zoom after a zoom step, and the toggle keeps it.
+  window_->Action("Action_ZoomUp")->trigger();
+  auto* zoom = window_->findChild<QLabel*>(QStringLiteral("Label_Stretch"));
+  const QString zoomText = zoom->text();
+  ASSERT_FALSE(zoomText.isEmpty());
+
+  // The grabber toggle during a run: the set stays, and so do its commands.
+  window_->Action("Action_CaptureNext")->trigger();
+  ASSERT_TRUE(window_->Capture().CapturePending);
+  window_->Action("Action_CaptureSampleGrabber")->trigger();
+  ASSERT_TRUE(window_->Playback().IsOpen());
+  EXPECT_FALSE(window_->Capture().CapturePending);
+  for (const char* name : {"Action_PlayPlayPause", "Action_CaptureNow", "Action_CaptureBack",
+                           "Action_CaptureNext", "Action_PlayFrameNext", "Action_PlayHome"})
+    EXPECT_TRUE(enabled(name)) << name;
+  EXPECT_TRUE(window_->Strip()->isEnabled());
+  EXPECT_TRUE(window_->TrackBar()->isEnabled());
+  EXPECT_EQ(zoom->text(), zoomText);
+
+  // An open during a run: the new file starts without a set.
+  window_->Action("Action_CaptureNow")->trigger();
+  ASSERT_TRUE(window_->Capture().CapturePending);
+  window_->OpenMedia(test::FixturePath(test::kMjpegAvi));
+  ASSERT_TRUE(window_->Playback().IsOpen());
+  EXPECT_FALSE(window_->Capture().CapturePending);
+  for (const char* name : {"Action_PlayPlayPause", "Action_CaptureNow", "Action_PlayFrameNext"})
+    EXPECT_TRUE(enabled(name)) << name;
+  EXPECT_FALSE(enabled("Action_CaptureBack"));
+  EXPECT_FALSE(enabled("Action_CaptureNext"));
+  EXPECT_TRUE(window_->TrackBar()->isEnabled());
+
+  // A close during a run: the window without media, play/pause still there.
+  window_->Action("Action_CaptureNow")->trigger();
+  ASSERT_TRUE(window_->Capture().CapturePending);
+  window_->Action_FileCloseExecute(nullptr);
+  EXPECT_FALSE(window_->Capture().CapturePending);
+  EXPECT_TRUE(enabled("Action_PlayPlayPause"));
+  for (const char* name : {"Action_CaptureNow", "Action_CaptureBack", "Action_PlayFrameNext"})
+    EXPECT_FALSE(enabled(name)) << name;
+  EXPECT_FALSE(window_->TrackBar()->isEnabled());
+  // And the next file captures as ever.
+  Open(test::kH264Mp4);
+  PauseAt(40 * frame_);
+  Capture("Action_CaptureNow");
+  EXPECT_EQ(ShownFrames(), Run(40));
 }
 
 TEST_F(CaptureTest, SavingFollowsTheChosenTypeAndAsksBeforeReplacing) {
