@@ -44,9 +44,9 @@ constexpr int kClientWidth = 504;
 constexpr int kClientHeight = 366;
 
 // Names of the toolbar buttons of single actions that carry a design name.
-const char* ToolBarButtonName(const QString& action) {
-  if (action == QLatin1String("Action_CaptureNow")) return "Button_Capture_Now";
-  if (action == QLatin1String("Action_ZoomAlwaysFit")) return "ToolButton_ZoomFit";
+const char* ToolBarButtonName(ActionId action) {
+  if (action == ActionId::CaptureNow) return "Button_Capture_Now";
+  if (action == ActionId::ZoomAlwaysFit) return "ToolButton_ZoomFit";
   return nullptr;
 }
 
@@ -56,28 +56,28 @@ const char kSaveFilter[] =
 
 // Icons of the toolbar actions from the style; the rest show their captions.
 struct TIconRow {
-  const char* action;
+  ActionId action;
   QStyle::StandardPixmap icon;
 };
 constexpr TIconRow kIcons[] = {
-    {"Action_FileOpen", QStyle::SP_DialogOpenButton},
-    {"Action_FileSaveAs", QStyle::SP_DialogSaveButton},
-    {"Action_EditCopy", QStyle::SP_FileDialogContentsView},
-    {"Action_Zoom100", QStyle::SP_FileDialogDetailedView},
-    {"Action_ZoomAlwaysFit", QStyle::SP_TitleBarMaxButton},
-    {"Action_Program", QStyle::SP_ComputerIcon},
-    {"Action_ProgramAdd", QStyle::SP_FileDialogNewFolder},
-    {"Action_ProgramForeground", QStyle::SP_TitleBarNormalButton},
-    {"Action_ShowToolBar", QStyle::SP_ToolBarHorizontalExtensionButton},
-    {"Action_ShowStatusBar", QStyle::SP_FileDialogListView},
-    {"Action_ShowHintPopup", QStyle::SP_MessageBoxInformation},
-    {"Action_PlayPlayPause", QStyle::SP_MediaPlay},
-    {"Action_PlaySkip1minBack", QStyle::SP_MediaSkipBackward},
-    {"Action_PlayFrameBack", QStyle::SP_MediaSeekBackward},
-    {"Action_PlayFrameNext", QStyle::SP_MediaSeekForward},
-    {"Action_PlaySkip1minNext", QStyle::SP_MediaSkipForward},
-    {"Action_PlayMute", QStyle::SP_MediaVolume},
-    {"Action_CaptureNow", QStyle::SP_DialogApplyButton},
+    {ActionId::FileOpen, QStyle::SP_DialogOpenButton},
+    {ActionId::FileSaveAs, QStyle::SP_DialogSaveButton},
+    {ActionId::EditCopy, QStyle::SP_FileDialogContentsView},
+    {ActionId::Zoom100, QStyle::SP_FileDialogDetailedView},
+    {ActionId::ZoomAlwaysFit, QStyle::SP_TitleBarMaxButton},
+    {ActionId::Program, QStyle::SP_ComputerIcon},
+    {ActionId::ProgramAdd, QStyle::SP_FileDialogNewFolder},
+    {ActionId::ProgramForeground, QStyle::SP_TitleBarNormalButton},
+    {ActionId::ShowToolBar, QStyle::SP_ToolBarHorizontalExtensionButton},
+    {ActionId::ShowStatusBar, QStyle::SP_FileDialogListView},
+    {ActionId::ShowHintPopup, QStyle::SP_MessageBoxInformation},
+    {ActionId::PlayPlayPause, QStyle::SP_MediaPlay},
+    {ActionId::PlaySkip1minBack, QStyle::SP_MediaSkipBackward},
+    {ActionId::PlayFrameBack, QStyle::SP_MediaSeekBackward},
+    {ActionId::PlayFrameNext, QStyle::SP_MediaSeekForward},
+    {ActionId::PlaySkip1minNext, QStyle::SP_MediaSkipForward},
+    {ActionId::PlayMute, QStyle::SP_MediaVolume},
+    {ActionId::CaptureNow, QStyle::SP_DialogApplyButton},
 };
 
 QLabel* NewLabel(const char* name, QWidget* parent) {
@@ -87,11 +87,6 @@ QLabel* NewLabel(const char* name, QWidget* parent) {
 }
 
 }  // namespace
-
-// Both mute images, in the order of the image list: the design's image and the
-// one shown while muted.
-static const QStyle::StandardPixmap kMuteImages[] = {QStyle::SP_MediaVolume,
-                                                     QStyle::SP_MediaVolumeMuted};
 
 TApp_TOOLBmpCaptureEx::TApp_TOOLBmpCaptureEx(const TMyParam* param, QWidget* parent)
     : QMainWindow(parent) {
@@ -140,12 +135,12 @@ void TApp_TOOLBmpCaptureEx::BuildWidgets() {
   panelBitmapBase_->setObjectName(QStringLiteral("Panel_BitmapBase"));
   preview_ = new TPreviewView(panelBitmapBase_);
   connect(preview_, &TPreviewView::AlwaysFitChanged, this,
-          [this](bool fit) { Action("Action_ZoomAlwaysFit")->setChecked(fit); });
+          [this](bool fit) { Action(ActionId::ZoomAlwaysFit)->setChecked(fit); });
   connect(preview_, &TPreviewView::ContextMenuRequested, this,
           [this](QPoint at) { Menu(QStringLiteral("Popupmenu_Image"))->popup(at); });
 
   strip_ =
-      new TThumbnailStrip(Action("Action_CaptureBack"), Action("Action_CaptureNext"), central_);
+      new TThumbnailStrip(Action(ActionId::CaptureBack), Action(ActionId::CaptureNext), central_);
   run_ = new TCaptureRun(*this, *strip_, this);
   ConnectCaptureRun();
   connect(strip_, &TThumbnailStrip::ImageDoubleClicked, this,
@@ -178,40 +173,46 @@ void TApp_TOOLBmpCaptureEx::BuildMenus() {
     menu->setObjectName(QString::fromLatin1(entry.name));
     menus_.insert(menu->objectName(), menu);
   }
-  // Fills `menu` from the tokens; nested submenus come and go with "[" and "]".
-  auto fill = [this](QMenu* root, std::span<const char* const> items) {
+  // Fills `menu` from the items; nested submenus come and go.
+  auto fill = [this](QMenu* root, std::span<const TMenuItem> items) {
     std::vector<QMenu*> stack{root};
-    for (const char* token : items) {
-      const QString text = QString::fromUtf8(token);
+    for (const TMenuItem& item : items) {
       QMenu* current = stack.back();
-      if (text == QLatin1String("-")) {
-        current->addSeparator();
-      } else if (text == QLatin1String("]")) {
-        stack.pop_back();
-      } else if (text.startsWith(QLatin1Char('['))) {
-        const QStringList parts = text.mid(1).split(QLatin1Char('|'));
-        QAction* action = actions_.byName.value(parts.at(0));
-        QMenu* sub = nullptr;
-        // A submenu that shows one of the pop-ups is that pop-up itself.
-        if (parts.at(1) == QLatin1String("MenuItem_ProgramDel")) sub = Menu("Menu_ProgramDel");
-        if (!sub) {
-          sub = new QMenu(action ? action->text() : parts.at(0), current);
-          sub->setObjectName(parts.at(1));
-          menus_.insert(parts.at(1), sub);
+      switch (item.kind) {
+        case TMenuItem::Kind::kSeparator:
+          current->addSeparator();
+          break;
+        case TMenuItem::Kind::kEnd:
+          stack.pop_back();
+          break;
+        case TMenuItem::Kind::kAction:
+          current->addAction(Action(item.action));
+          break;
+        case TMenuItem::Kind::kSubmenu: {
+          const QString name = QString::fromLatin1(item.name);
+          // A submenu that shows one of the pop-ups is that pop-up itself.
+          QMenu* sub = name == QLatin1String("MenuItem_ProgramDel")
+                           ? Menu(QStringLiteral("Menu_ProgramDel"))
+                           : nullptr;
+          if (!sub) {
+            sub = new QMenu(current);
+            sub->setObjectName(name);
+            menus_.insert(name, sub);
+          }
+          if (item.action != ActionId::kCount) {
+            QAction* action = Action(item.action);
+            sub->setTitle(action->text());
+            sub->menuAction()->setStatusTip(action->statusTip());
+            sub->menuAction()->setObjectName(QStringLiteral("MenuItem_") + action->objectName());
+            // The submenu follows the enabled state of the action that shows it.
+            connect(action, &QAction::enabledChanged, sub->menuAction(), &QAction::setEnabled);
+          } else {
+            sub->setTitle(QString::fromUtf8(item.caption));
+          }
+          current->addMenu(sub);
+          stack.push_back(sub);
+          break;
         }
-        if (action) {
-          sub->setTitle(action->text());
-          sub->menuAction()->setStatusTip(action->statusTip());
-          sub->menuAction()->setObjectName(QStringLiteral("MenuItem_") + action->objectName());
-          // The submenu follows the enabled state of the action that shows it.
-          connect(action, &QAction::enabledChanged, sub->menuAction(), &QAction::setEnabled);
-        } else {
-          sub->setTitle(parts.at(0));
-        }
-        current->addMenu(sub);
-        stack.push_back(sub);
-      } else if (QAction* action = actions_.byName.value(text)) {
-        current->addAction(action);
       }
     }
   };
@@ -224,15 +225,13 @@ void TApp_TOOLBmpCaptureEx::BuildMenus() {
   for (const TMenuSpec& entry : PopupMenuSpecs())
     fill(Menu(QString::fromLatin1(entry.name)), entry.items);
   // The default rate is shown in bold.
-  QFont bold = Action("Action_PlayRate_10")->font();
+  QFont bold = Action(ActionId::PlayRate_10)->font();
   bold.setBold(true);
-  Action("Action_PlayRate_10")->setFont(bold);
+  Action(ActionId::PlayRate_10)->setFont(bold);
 }
 
 void TApp_TOOLBmpCaptureEx::BuildToolBars() {
-  for (const TIconRow& row : kIcons) {
-    if (QAction* action = Action(row.action)) action->setIcon(style()->standardIcon(row.icon));
-  }
+  for (const TIconRow& row : kIcons) Action(row.action)->setIcon(style()->standardIcon(row.icon));
   for (const TToolBarSpec& entry : ToolBarSpecs()) {
     const bool main = QLatin1String(entry.name) == QLatin1String("ToolBar_Main");
     auto* bar = new QToolBar(main ? static_cast<QWidget*>(this) : panelControl_);
@@ -241,31 +240,27 @@ void TApp_TOOLBmpCaptureEx::BuildToolBars() {
     bar->setFloatable(false);
     bar->setIconSize(QSize(16, 16));
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
-    for (const char* token : entry.items) {
-      const QString text = QString::fromUtf8(token);
-      if (text == QLatin1String("-")) {
+    for (const TToolItem& item : entry.items) {
+      if (item.action == ActionId::kCount) {
         bar->addSeparator();
         continue;
       }
-      const bool instant = text.contains(QLatin1String(">>"));
-      const QStringList parts = text.split(instant ? QStringLiteral(">>") : QStringLiteral(">"));
-      QAction* action = actions_.byName.value(parts.at(0));
-      if (!action) continue;
-      if (parts.size() == 1) {
+      QAction* action = Action(item.action);
+      if (!item.menu) {
         bar->addAction(action);
         // The buttons other parts of the program know by name.
-        if (const char* name = ToolBarButtonName(action->objectName()))
+        if (const char* name = ToolBarButtonName(item.action))
           bar->widgetForAction(action)->setObjectName(QString::fromLatin1(name));
         continue;
       }
       auto* button = new QToolButton(bar);
       button->setObjectName(QStringLiteral("ToolButton_") + action->objectName().mid(7));
       button->setDefaultAction(action);
-      button->setMenu(Menu(parts.at(1)));
-      button->setPopupMode(instant ? QToolButton::InstantPopup : QToolButton::MenuButtonPopup);
+      button->setMenu(Menu(QString::fromLatin1(item.menu)));
+      button->setPopupMode(item.instant ? QToolButton::InstantPopup : QToolButton::MenuButtonPopup);
       button->setAutoRaise(true);
       bar->addWidget(button);
-      if (action->objectName() == QLatin1String("Action_PlayPlayPause")) playPauseButton_ = button;
+      if (item.action == ActionId::PlayPlayPause) playPauseButton_ = button;
     }
     if (main) {
       bar->setFixedHeight(kToolBarHeight);
@@ -291,8 +286,8 @@ void TApp_TOOLBmpCaptureEx::FormCreate(const TMyParam* param) {
   Dialog_SaveAs.initialDir = PicturesFolder();
   Dialog_Program.initialDir = ProgramFilesFolder();
   Dialog_SaveAs.filter = QString::fromUtf8(kSaveFilter);
-  Action("Action_FileSavePng")->setVisible(false);
-  Action("Action_FileSaveTiff")->setVisible(false);
+  Action(ActionId::FileSavePng)->setVisible(false);
+  Action(ActionId::FileSaveTiff)->setVisible(false);
 
   grabberCallback_ =
       std::make_unique<T_MySampleGrabberCB>([this](double time, const BYTE* buffer, LONG length) {
@@ -308,8 +303,8 @@ void TApp_TOOLBmpCaptureEx::FormCreate(const TMyParam* param) {
   const ModifierState keys = QueryModifiers();
   settingsSkipped_ = keys.shift && keys.ctrl;
   if (settingsSkipped_) {
-    Action("Action_ProgramDel")->setEnabled(false);
-    Action("Action_Program")->setEnabled(false);  // the list is empty
+    Action(ActionId::ProgramDel)->setEnabled(false);
+    Action(ActionId::Program)->setEnabled(false);  // the list is empty
   } else {
     LoadSettings();
   }
@@ -405,22 +400,22 @@ void TApp_TOOLBmpCaptureEx::FormKeyUp(int key, bool shift) {
         Action_PlayPlayPauseExecute(nullptr);
       break;
     case Qt::Key_PageUp:
-      Action_PlaySkipBackExecute(Action("Action_PlaySkipBack"));
+      Action_PlaySkipBackExecute(Action(ActionId::PlaySkipBack));
       break;
     case Qt::Key_PageDown:
-      Action_PlaySkipBackExecute(Action("Action_PlaySkipNext"));
+      Action_PlaySkipBackExecute(Action(ActionId::PlaySkipNext));
       break;
     case Qt::Key_End:
-      Action_PlaySkipBackExecute(Action("Action_PlayEnd"));
+      Action_PlaySkipBackExecute(Action(ActionId::PlayEnd));
       break;
     case Qt::Key_Home:
-      Action_PlaySkipBackExecute(Action("Action_PlayHome"));
+      Action_PlaySkipBackExecute(Action(ActionId::PlayHome));
       break;
     case Qt::Key_Left:
-      Action_FrameBackExecute(Action("Action_FrameBack"));
+      Action_FrameBackExecute(Action(ActionId::FrameBack));
       break;
     case Qt::Key_Right:
-      Action_FrameBackExecute(Action("Action_FrameNext"));
+      Action_FrameBackExecute(Action(ActionId::FrameNext));
       break;
     default:
       break;
@@ -486,17 +481,17 @@ void TApp_TOOLBmpCaptureEx::RebuildThumbnailStrip() {
 }
 
 void TApp_TOOLBmpCaptureEx::Action_ShowToolBarExecute(QObject*) {
-  toolBarMain_->setVisible(Action("Action_ShowToolBar")->isChecked());
+  toolBarMain_->setVisible(Action(ActionId::ShowToolBar)->isChecked());
   FormResize();
 }
 
 void TApp_TOOLBmpCaptureEx::Action_ShowStatusBarExecute(QObject*) {
-  statusBar()->setVisible(Action("Action_ShowStatusBar")->isChecked());
+  statusBar()->setVisible(Action(ActionId::ShowStatusBar)->isChecked());
   FormResize();
 }
 
 void TApp_TOOLBmpCaptureEx::Action_ShowHintPopupExecute(QObject*) {
-  showHints_ = Action("Action_ShowHintPopup")->isChecked();
+  showHints_ = Action(ActionId::ShowHintPopup)->isChecked();
 }
 
 }  // namespace frivo

@@ -108,7 +108,7 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
   [[nodiscard]] int SelectedFrameIndex();
 
   // ---- Access for the components and for tests -----------------------------------
-  [[nodiscard]] QAction* Action(const char* name) const { return actions_[name]; }
+  [[nodiscard]] QAction* Action(ActionId id) const { return actions_[id]; }
   [[nodiscard]] QMenu* Menu(const QString& name) const { return menus_.value(name); }
   [[nodiscard]] TPlaybackGraph& Playback() { return graph_; }
   [[nodiscard]] TCaptureState& Capture() { return run_->State(); }

@@ -23,30 +23,30 @@ namespace frivo {
 
 namespace {
 
-constexpr const char* kSaveAndCopy[] = {
-    "Action_FileSaveAs",   "Action_FileSaveFormat", "Action_FileSaveBmp",  "Action_FileSaveGif",
-    "Action_FileSaveJpeg", "Action_FileSavePng",    "Action_FileSaveTiff", "Action_EditCopy"};
+constexpr ActionId kSaveAndCopy[] = {
+    ActionId::FileSaveAs,   ActionId::FileSaveFormat, ActionId::FileSaveBmp,  ActionId::FileSaveGif,
+    ActionId::FileSaveJpeg, ActionId::FileSavePng,    ActionId::FileSaveTiff, ActionId::EditCopy};
 // Everything a capture run locks, besides the seek bar and the strip.
-constexpr const char* kLockedByRun[] = {
-    "Action_CaptureNow",    "Action_PlayPlayPause",    "Action_PlayReplay",
-    "Action_PlayHome",      "Action_PlayEnd",          "Action_PlaySkipBack",
-    "Action_PlaySkipNext",  "Action_PlaySkip1minBack", "Action_PlaySkip1minNext",
-    "Action_PlayFrameBack", "Action_PlayFrameNext"};
+constexpr ActionId kLockedByRun[] = {
+    ActionId::CaptureNow,    ActionId::PlayPlayPause,    ActionId::PlayReplay,
+    ActionId::PlayHome,      ActionId::PlayEnd,          ActionId::PlaySkipBack,
+    ActionId::PlaySkipNext,  ActionId::PlaySkip1minBack, ActionId::PlaySkip1minNext,
+    ActionId::PlayFrameBack, ActionId::PlayFrameNext};
 
 }  // namespace
 
 void TApp_TOOLBmpCaptureEx::ConnectCaptureRun() {
   connect(run_, &TCaptureRun::LockChanged, this, [this](bool locked) {
-    for (const char* name : kLockedByRun) Action(name)->setEnabled(!locked);
+    for (const ActionId id : kLockedByRun) Action(id)->setEnabled(!locked);
     // The set commands need a set to count from.
-    Action("Action_CaptureBack")->setEnabled(!locked && run_->HasSet());
-    Action("Action_CaptureNext")->setEnabled(!locked && run_->HasSet());
+    Action(ActionId::CaptureBack)->setEnabled(!locked && run_->HasSet());
+    Action(ActionId::CaptureNext)->setEnabled(!locked && run_->HasSet());
     trackBar_->setEnabled(!locked && graph_.IsOpen());
   });
   connect(run_, &TCaptureRun::SetReady, this, [this] {
     // A finished run selects its first frame, which shows it and copies it.
     Image_0Click(strip_->Image(0));
-    for (const char* name : kSaveAndCopy) Action(name)->setEnabled(true);
+    for (const ActionId id : kSaveAndCopy) Action(id)->setEnabled(true);
   });
   connect(run_, &TCaptureRun::FrameCountChanged, this, &TApp_TOOLBmpCaptureEx::ShowSetSize);
   // Every frame the grabber passes keeps the position timer going.
@@ -59,9 +59,11 @@ void TApp_TOOLBmpCaptureEx::ConnectCaptureRun() {
 }
 
 void TApp_TOOLBmpCaptureEx::Action_CaptureBackExecute(QObject* sender) {
-  TCaptureCommand command = TCaptureCommand::kNow;
-  if (sender == Action("Action_CaptureBack")) command = TCaptureCommand::kPrevious;
-  if (sender == Action("Action_CaptureNext")) command = TCaptureCommand::kNext;
+  const TActionRow* row = RowOf(sender);
+  const double direction = row ? row->param.value : 0;
+  const TCaptureCommand command = direction < 0   ? TCaptureCommand::kPrevious
+                                  : direction > 0 ? TCaptureCommand::kNext
+                                                  : TCaptureCommand::kNow;
   run_->Capture(command, IsShiftDown());
 }
 
@@ -78,13 +80,13 @@ void TApp_TOOLBmpCaptureEx::ShowSetSize(int count) {
   // The capture commands say how many frames a set holds.
   const QString n = QString::number(count);
   const QString n2 = QString::number(count * 2);
-  QAction* back = Action("Action_CaptureBack");
+  QAction* back = Action(ActionId::CaptureBack);
   back->setText(QStringLiteral("前の%1フレームをキャプチャ(&B)").arg(n));
   back->setStatusTip(QStringLiteral("取得フレームの%1フレーム前からキャプチャ "
                                     "([Shift]キー併用で%2フレーム前から%1フレームをキャプチャ)")
                          .arg(n, n2));
   back->setToolTip(back->statusTip());
-  QAction* next = Action("Action_CaptureNext");
+  QAction* next = Action(ActionId::CaptureNext);
   next->setText(QStringLiteral("次の%1フレームをキャプチャ(&N)").arg(n));
   next->setStatusTip(
       QStringLiteral(
@@ -161,13 +163,9 @@ int TApp_TOOLBmpCaptureEx::SelectedFrameIndex() {
 }
 
 void TApp_TOOLBmpCaptureEx::Action_FrameBackExecute(QObject* sender) {
-  int step = 0;
-  if (sender == Action("Action_FrameBack"))
-    step = -1;
-  else if (sender == Action("Action_FrameNext"))
-    step = 1;
-  else
-    return;
+  const TActionRow* row = RowOf(sender);
+  if (!row) return;
+  int step = static_cast<int>(row->param.value);
   if (!graph_.UseSampleGrabber) step = 0;
   const int index = std::clamp(SelectedFrameIndex() + step, 0, FrameCount() - 1);
   if (QWidget* panel = strip_->Panel(index)) Image_0Click(panel);
@@ -184,12 +182,8 @@ void TApp_TOOLBmpCaptureEx::Action_EditCopyExecute(QObject*) {
 }
 
 void TApp_TOOLBmpCaptureEx::Action_FileSaveBmpExecute(QObject* sender) {
-  int index = 1;
-  if (sender == Action("Action_FileSaveGif")) index = 2;
-  if (sender == Action("Action_FileSaveJpeg")) index = 3;
-  if (sender == Action("Action_FileSavePng")) index = 4;
-  if (sender == Action("Action_FileSaveTiff")) index = 5;
-  Dialog_SaveAs.filterIndex = index;
+  const TActionRow* row = RowOf(sender);
+  Dialog_SaveAs.filterIndex = row ? static_cast<int>(row->param.value) : 1;
   Action_FileSaveAsExecute(nullptr);
 }
 
@@ -242,19 +236,19 @@ void TApp_TOOLBmpCaptureEx::ShowPreview(const QImage& picture) {
 // The zoom commands act only while their action is enabled (a file is open);
 // zooming leaves the always-fit mode, which the preview reports back.
 void TApp_TOOLBmpCaptureEx::Action_ZoomUpExecute(QObject*) {
-  if (Action("Action_ZoomUp")->isEnabled()) preview_->ZoomUp(IsShiftDown());
+  if (Action(ActionId::ZoomUp)->isEnabled()) preview_->ZoomUp(IsShiftDown());
 }
 
 void TApp_TOOLBmpCaptureEx::Action_ZoomDownExecute(QObject*) {
-  if (Action("Action_ZoomDown")->isEnabled()) preview_->ZoomDown(IsShiftDown());
+  if (Action(ActionId::ZoomDown)->isEnabled()) preview_->ZoomDown(IsShiftDown());
 }
 
 void TApp_TOOLBmpCaptureEx::Action_Zoom100Execute(QObject*) {
-  if (Action("Action_Zoom100")->isEnabled()) preview_->ZoomActualSize();
+  if (Action(ActionId::Zoom100)->isEnabled()) preview_->ZoomActualSize();
 }
 
 void TApp_TOOLBmpCaptureEx::Action_ZoomAlwaysFitExecute(QObject*) {
-  Action("Action_ZoomAlwaysFit")->setChecked(true);
+  Action(ActionId::ZoomAlwaysFit)->setChecked(true);
   preview_->SetAlwaysFit(true);
 }
 

@@ -151,8 +151,8 @@ void TApp_TOOLBmpCaptureEx::RebuildProgramMenus() {
   comboBoxProgram_->setCurrentIndex(programs_.IndexOf(current));
 
   const bool any = !programs_.IsEmpty();
-  Action("Action_Program")->setEnabled(any);
-  Action("Action_ProgramDel")->setEnabled(any);
+  Action(ActionId::Program)->setEnabled(any);
+  Action(ActionId::ProgramDel)->setEnabled(any);
 }
 
 void TApp_TOOLBmpCaptureEx::Action_ProgramAddExecute(QObject*) {
@@ -193,7 +193,7 @@ void TApp_TOOLBmpCaptureEx::Action_ProgramRunExecute(QObject* sender) {
   }
   // A program that is gone is greyed in the menus; choosing it does nothing.
   if (!QFileInfo::exists(path)) return;
-  if (Action("Action_ProgramForeground")->isChecked()) {
+  if (Action(ActionId::ProgramForeground)->isChecked()) {
     if (const std::optional<TProgramWindow> running = FindProgramWindow(ProgramTarget(path))) {
       BringToFront(*running);
       return;

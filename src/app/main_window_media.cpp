@@ -28,15 +28,15 @@ const char kOpenFilter[] =
 
 // Commands that need open media, enabled by a successful open in this order and
 // disabled together by the close.
-constexpr const char* kMediaCommands[] = {
-    "Action_PlayReplay",       "Action_PlayHome",      "Action_PlayEnd",
-    "Action_PlaySkipBack",     "Action_PlaySkipNext",  "Action_PlaySkip1minBack",
-    "Action_PlaySkip1minNext", "Action_PlayFrameBack", "Action_PlayFrameNext",
-    "Action_CaptureNow",       "Action_Zoom100",       "Action_ZoomUp",
-    "Action_ZoomDown"};
-constexpr const char* kSaveCommands[] = {
-    "Action_FileSaveAs",   "Action_FileSaveFormat", "Action_FileSaveBmp", "Action_FileSaveGif",
-    "Action_FileSaveJpeg", "Action_FileSavePng",    "Action_FileSaveTiff"};
+constexpr ActionId kMediaCommands[] = {
+    ActionId::PlayReplay,       ActionId::PlayHome,      ActionId::PlayEnd,
+    ActionId::PlaySkipBack,     ActionId::PlaySkipNext,  ActionId::PlaySkip1minBack,
+    ActionId::PlaySkip1minNext, ActionId::PlayFrameBack, ActionId::PlayFrameNext,
+    ActionId::CaptureNow,       ActionId::Zoom100,       ActionId::ZoomUp,
+    ActionId::ZoomDown};
+constexpr ActionId kSaveCommands[] = {
+    ActionId::FileSaveAs,   ActionId::FileSaveFormat, ActionId::FileSaveBmp, ActionId::FileSaveGif,
+    ActionId::FileSaveJpeg, ActionId::FileSavePng,    ActionId::FileSaveTiff};
 
 }  // namespace
 
@@ -70,7 +70,7 @@ void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
   }
   graph_.CreateWithRenderer();
   graph_.InsertDecoder();
-  const bool wantGrabber = Action("Action_CaptureSampleGrabber")->isChecked();
+  const bool wantGrabber = Action(ActionId::CaptureSampleGrabber)->isChecked();
   if (wantGrabber) graph_.AddSampleGrabber();
   setWindowTitle(QFileInfo(path).fileName());
   if (FAILED(graph_.RenderFile(path))) {
@@ -85,10 +85,10 @@ void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
     return;
   }
 
-  Action("Action_FileClose")->setEnabled(true);
-  Action("Action_PlayPlay")->setEnabled(true);
+  Action(ActionId::FileClose)->setEnabled(true);
+  Action(ActionId::PlayPlay)->setEnabled(true);
   preview_->SetMediaOpen(true);
-  for (const char* name : kMediaCommands) Action(name)->setEnabled(true);
+  for (const ActionId id : kMediaCommands) Action(id)->setEnabled(true);
 
   SetFrameBitmapsSize(width, height);
   const QString rateText = ReadFrameRate();
@@ -181,12 +181,12 @@ void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
   graph_.MediaPath.clear();
   preview_->SetMediaOpen(false);
 
-  Action("Action_FileClose")->setEnabled(false);
-  for (const char* name : kSaveCommands) Action(name)->setEnabled(false);
-  for (const char* name : kMediaCommands) Action(name)->setEnabled(false);
-  Action("Action_EditCopy")->setEnabled(false);
-  Action("Action_CaptureBack")->setEnabled(false);
-  Action("Action_CaptureNext")->setEnabled(false);
+  Action(ActionId::FileClose)->setEnabled(false);
+  for (const ActionId id : kSaveCommands) Action(id)->setEnabled(false);
+  for (const ActionId id : kMediaCommands) Action(id)->setEnabled(false);
+  Action(ActionId::EditCopy)->setEnabled(false);
+  Action(ActionId::CaptureBack)->setEnabled(false);
+  Action(ActionId::CaptureNext)->setEnabled(false);
 
   graph_.UseSampleGrabber = false;
   graph_.DecoderInserted = false;
@@ -216,15 +216,15 @@ void TApp_TOOLBmpCaptureEx::Action_FileOpenExecute(QObject*) {
 }
 
 void TApp_TOOLBmpCaptureEx::Action_CaptureSampleGrabberExecute(QObject*) {
-  if (!Action("Action_FileClose")->isEnabled()) return;
+  if (!Action(ActionId::FileClose)->isEnabled()) return;
   graph_.RestorePending = true;
   graph_.RestorePosition = graph_.CurrentPositionOrZero();
   graph_.RestorePlaying = graph_.IsRunning(100);
   // The set commands come back with the set, even when a run had locked them.
   const bool nextEnabled = run_->HasSet();
   OpenMedia(graph_.MediaPath);
-  Action("Action_CaptureBack")->setEnabled(nextEnabled);
-  Action("Action_CaptureNext")->setEnabled(Action("Action_CaptureBack")->isEnabled());
+  Action(ActionId::CaptureBack)->setEnabled(nextEnabled);
+  Action(ActionId::CaptureNext)->setEnabled(Action(ActionId::CaptureBack)->isEnabled());
 }
 
 }  // namespace frivo

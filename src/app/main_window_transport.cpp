@@ -128,7 +128,7 @@ void TApp_TOOLBmpCaptureEx::Action_PlayReplayExecute(QObject*) {
 }
 
 void TApp_TOOLBmpCaptureEx::Action_PlayMuteExecute(QObject*) {
-  QAction* mute = Action("Action_PlayMute");
+  QAction* mute = Action(ActionId::PlayMute);
   const bool muted = mute->isChecked();
   mute->setIcon(style()->standardIcon(kMuteImages[muteImageIndex_ + (muted ? 1 : 0)]));
   graph_.PutVolume(muted ? -10000 : 0);
@@ -137,54 +137,47 @@ void TApp_TOOLBmpCaptureEx::Action_PlayMuteExecute(QObject*) {
 void TApp_TOOLBmpCaptureEx::Action_PlayRate_10Execute(QObject* sender) {
   if (auto* action = qobject_cast<QAction*>(sender)) action->setChecked(true);
   if (!graph_.IsOpen()) return;
+  // The checked rate of the group; 1.0 when none is.
   double rate = 1.0;
-  if (const QMenu* menu = Menu(QStringLiteral("MenuItem_Rate"))) {
-    for (const QAction* item : menu->actions()) {
-      if (!item->isChecked()) continue;
-      bool ok = false;
-      rate = item->text().toDouble(&ok);
-      if (!ok) rate = 1.0;
-      break;
-    }
+  for (const TActionRow& row : ActionRows()) {
+    if (row.handler == &TApp_TOOLBmpCaptureEx::Action_PlayRate_10Execute &&
+        Action(row.id)->isChecked())
+      rate = row.param.value;
   }
   graph_.PutRate(rate);
 }
 
 void TApp_TOOLBmpCaptureEx::Action_PlaySkipBackExecute(QObject* sender) {
-  if (!graph_.IsOpen() || seekBusy_) return;
+  const TActionRow* row = RowOf(sender);
+  if (!row || !graph_.IsOpen() || seekBusy_) return;
   const TSeekBusyScope busy(seekBusy_);
-  const bool shift = IsShiftDown();
-  double last = LastSampleTime();
-  const QString name = sender ? sender->objectName() : QString();
-  double target = 0;
-  if (name == QLatin1String("Action_PlayHome")) {
-    target = 0;
-  } else if (name == QLatin1String("Action_PlayEnd")) {
-    target = graph_.Duration;
-  } else if (name == QLatin1String("Action_PlaySkipBack")) {
-    target = last - (shift ? 10 : 30);
-  } else if (name == QLatin1String("Action_PlaySkipNext")) {
-    target = last + (shift ? 10 : 30);
-  } else if (name == QLatin1String("Action_PlaySkip1minBack") ||
-             name == QLatin1String("Action_PlaySkip1minNext")) {
-    // Pause first: the step counts from the frame the pause leaves on screen.
-    Action_PlayPauseExecute(nullptr);
-    last = LastSampleTime();
-    const double step = shift ? 0.5 : 1;
-    target = name == QLatin1String("Action_PlaySkip1minBack") ? last - step : last + step;
-  } else {
-    return;
+  const TActionParam& param = row->param;
+  const double step = IsShiftDown() ? param.shiftValue : param.value;
+  switch (param.from) {
+    case TActionParam::From::kStart:
+      SeekTo(0);
+      break;
+    case TActionParam::From::kEnd:
+      SeekTo(graph_.Duration);
+      break;
+    case TActionParam::From::kPausedFrame:
+      // Pause first: the step counts from the frame the pause leaves on screen.
+      Action_PlayPauseExecute(nullptr);
+      SeekTo(LastSampleTime() + step);
+      break;
+    case TActionParam::From::kShownFrame:
+      SeekTo(LastSampleTime() + step);
+      break;
   }
-  SeekTo(target);
 }
 
 void TApp_TOOLBmpCaptureEx::Action_PlayFrameBackExecute(QObject* sender) {
+  const TActionRow* row = RowOf(sender);
   if (!graph_.IsOpen() || seekBusy_) return;
   const TSeekBusyScope busy(seekBusy_);
   Action_PlayPauseExecute(nullptr);
-  int n = 0;
-  if (sender == Action("Action_PlayFrameBack")) n = -1;
-  if (sender == Action("Action_PlayFrameNext")) n = 1;
+  int n = row ? static_cast<int>(row->param.value) : 0;
+  // With Shift, a whole set.
   if (IsShiftDown()) n *= FrameCount();
   StepFrames(n);
 }
@@ -195,7 +188,7 @@ void TApp_TOOLBmpCaptureEx::Timer_TimeTimer(QObject*) {
   run_->OnPositionPolled(currentPosition_);
   const double last = LastSampleTime();
   if (!seekBusy_ && !trackBar_->Touched()) trackBar_->setValue(static_cast<int>(last * 10));
-  if (Action("Action_ShowTimeVerbose")->isChecked()) {
+  if (Action(ActionId::ShowTimeVerbose)->isChecked()) {
     labelTime_->setText(QStringLiteral("[映像%1][音声%2][差%3]%4")
                             .arg(FormatTime(3, last), FormatTime(3, currentPosition_),
                                  FormatTime(3, currentPosition_ - last), QString()));
@@ -205,7 +198,7 @@ void TApp_TOOLBmpCaptureEx::Timer_TimeTimer(QObject*) {
 }
 
 void TApp_TOOLBmpCaptureEx::TrackBar1MouseDown(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && Action("Action_CaptureSampleGrabber")->isChecked() &&
+  if (event->button() == Qt::LeftButton && Action(ActionId::CaptureSampleGrabber)->isChecked() &&
       graph_.UseSampleGrabber)
     graph_.SetBufferSamples(false);
 }
@@ -218,9 +211,9 @@ void TApp_TOOLBmpCaptureEx::TrackBar1MouseMove(QMouseEvent* event) {
       hint = FormatTime(1, trackBar_->value() / 10.0) + QStringLiteral("秒");
     } else {
       if (trackBar_->LeftOfChannel(x))
-        hint = Action("Action_PlaySkipBack")->statusTip();
+        hint = Action(ActionId::PlaySkipBack)->statusTip();
       else if (trackBar_->RightOfChannel(x))
-        hint = Action("Action_PlaySkipNext")->statusTip();
+        hint = Action(ActionId::PlaySkipNext)->statusTip();
       else
         hint = FormatTime(1, trackBar_->ValueAt(x) / 10.0) + QStringLiteral("秒");
     }
@@ -239,7 +232,7 @@ void TApp_TOOLBmpCaptureEx::TrackBar1MouseMove(QMouseEvent* event) {
 
 void TApp_TOOLBmpCaptureEx::TrackBar1MouseUp(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  if (Action("Action_CaptureSampleGrabber")->isChecked() && graph_.UseSampleGrabber)
+  if (Action(ActionId::CaptureSampleGrabber)->isChecked() && graph_.UseSampleGrabber)
     graph_.SetBufferSamples(true);
   if (!trackBar_->Touched()) return;
   const bool timerWasOn = timerTime_.isActive();
@@ -250,11 +243,11 @@ void TApp_TOOLBmpCaptureEx::TrackBar1MouseUp(QMouseEvent* event) {
   }
   const int x = static_cast<int>(event->position().x());
   if (trackBar_->LeftOfChannel(x)) {
-    Action_PlaySkipBackExecute(Action("Action_PlaySkipBack"));
+    Action_PlaySkipBackExecute(Action(ActionId::PlaySkipBack));
     return;
   }
   if (trackBar_->RightOfChannel(x)) {
-    Action_PlaySkipBackExecute(Action("Action_PlaySkipNext"));
+    Action_PlaySkipBackExecute(Action(ActionId::PlaySkipNext));
     return;
   }
   const double seconds = trackBar_->SecondsAt(x);

@@ -72,8 +72,8 @@ SettingsPathHook SetSettingsPathHook(SettingsPathHook hook) {
 // entries.
 void LoadWindowSettings(TMyIniFile& ini, TApp_TOOLBmpCaptureEx& window, bool keepBounds) {
   if (!keepBounds) LoadBounds(ini, S(kBounds), window);
-  ReadCheck(ini, kPlay, "Mute", window.Action("Action_PlayMute"));
-  ReadCheck(ini, kProgram, "Foreground", window.Action("Action_ProgramForeground"));
+  ReadCheck(ini, kPlay, "Mute", window.Action(ActionId::PlayMute));
+  ReadCheck(ini, kProgram, "Foreground", window.Action(ActionId::ProgramForeground));
 
   window.ProgramList().Assign(ReadLines(ini, kProgramList));
   window.RebuildProgramMenus();
@@ -89,14 +89,14 @@ void LoadWindowSettings(TMyIniFile& ini, TApp_TOOLBmpCaptureEx& window, bool kee
   window.Dialog_SaveAs.filterIndex = ini.ReadInteger(S(kDialog), QStringLiteral("SaveFilterIndex"),
                                                      window.Dialog_SaveAs.filterIndex);
 
-  ReadCheck(ini, kOption, "TimeVerbose", window.Action("Action_ShowTimeVerbose"));
-  ReadCheck(ini, kOption, "ToolBar", window.Action("Action_ShowToolBar"));
-  ReadCheck(ini, kOption, "StatusBar", window.Action("Action_ShowStatusBar"));
-  ReadCheck(ini, kOption, "HintPopup", window.Action("Action_ShowHintPopup"));
+  ReadCheck(ini, kOption, "TimeVerbose", window.Action(ActionId::ShowTimeVerbose));
+  ReadCheck(ini, kOption, "ToolBar", window.Action(ActionId::ShowToolBar));
+  ReadCheck(ini, kOption, "StatusBar", window.Action(ActionId::ShowStatusBar));
+  ReadCheck(ini, kOption, "HintPopup", window.Action(ActionId::ShowHintPopup));
   window.Action_ShowToolBarExecute(nullptr);
   window.Action_ShowStatusBarExecute(nullptr);
   window.Action_ShowHintPopupExecute(nullptr);
-  ReadCheck(ini, kOption, "SampleGrabber", window.Action("Action_CaptureSampleGrabber"));
+  ReadCheck(ini, kOption, "SampleGrabber", window.Action(ActionId::CaptureSampleGrabber));
 
   if (ini.SectionExists(S(kOpenHistory)))
     window.SetOpenHistory(HistoryFromLines(ReadLines(ini, kOpenHistory)));
@@ -106,8 +106,8 @@ void LoadWindowSettings(TMyIniFile& ini, TApp_TOOLBmpCaptureEx& window, bool kee
 // order of the sections in the file.
 void SaveWindowSettings(TMyIniFile& ini, TApp_TOOLBmpCaptureEx& window, bool keepBounds) {
   if (!keepBounds) WriteBounds(ini, S(kBounds), window);
-  WriteCheck(ini, kPlay, "Mute", window.Action("Action_PlayMute"));
-  WriteCheck(ini, kProgram, "Foreground", window.Action("Action_ProgramForeground"));
+  WriteCheck(ini, kPlay, "Mute", window.Action(ActionId::PlayMute));
+  WriteCheck(ini, kProgram, "Foreground", window.Action(ActionId::ProgramForeground));
   WriteLines(ini, kProgramList, window.ProgramList().Paths());
 
   ini.WriteString(S(kDialog), QStringLiteral("OpenPath"), window.Dialog_Open.initialDir);
@@ -116,11 +116,11 @@ void SaveWindowSettings(TMyIniFile& ini, TApp_TOOLBmpCaptureEx& window, bool kee
   ini.WriteInteger(S(kDialog), QStringLiteral("OpenFilterIndex"), window.Dialog_Open.filterIndex);
   ini.WriteInteger(S(kDialog), QStringLiteral("SaveFilterIndex"), window.Dialog_SaveAs.filterIndex);
 
-  WriteCheck(ini, kOption, "TimeVerbose", window.Action("Action_ShowTimeVerbose"));
-  WriteCheck(ini, kOption, "ToolBar", window.Action("Action_ShowToolBar"));
-  WriteCheck(ini, kOption, "StatusBar", window.Action("Action_ShowStatusBar"));
-  WriteCheck(ini, kOption, "HintPopup", window.Action("Action_ShowHintPopup"));
-  WriteCheck(ini, kOption, "SampleGrabber", window.Action("Action_CaptureSampleGrabber"));
+  WriteCheck(ini, kOption, "TimeVerbose", window.Action(ActionId::ShowTimeVerbose));
+  WriteCheck(ini, kOption, "ToolBar", window.Action(ActionId::ShowToolBar));
+  WriteCheck(ini, kOption, "StatusBar", window.Action(ActionId::ShowStatusBar));
+  WriteCheck(ini, kOption, "HintPopup", window.Action(ActionId::ShowHintPopup));
+  WriteCheck(ini, kOption, "SampleGrabber", window.Action(ActionId::CaptureSampleGrabber));
 
   WriteLines(ini, kOpenHistory, window.OpenHistory());
 }

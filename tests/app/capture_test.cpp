@@ -54,8 +54,8 @@ class CaptureTest : public ::testing::Test {
   void TearDown() override { window_.reset(); }
 
   void Open(const char* fixture, bool grabber = true) {
-    if (window_->Action("Action_CaptureSampleGrabber")->isChecked() != grabber)
-      window_->Action("Action_CaptureSampleGrabber")->trigger();
+    if (window_->Action(ActionId::CaptureSampleGrabber)->isChecked() != grabber)
+      window_->Action(ActionId::CaptureSampleGrabber)->trigger();
     info_ = test::FindFixture(fixture);
     window_->OpenMedia(test::FixturePath(fixture));
     ASSERT_TRUE(window_->Playback().IsOpen()) << fixture;
@@ -71,9 +71,9 @@ class CaptureTest : public ::testing::Test {
     }));
   }
   // Runs a capture command and waits until its set is shown.
-  void Capture(const char* action) {
+  void Capture(ActionId action) {
     window_->Action(action)->trigger();
-    ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; })) << action;
+    ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; })) << RowOf(action).name;
   }
   // The frame numbers the thumbnails show, by their barcodes, and by their labels.
   std::vector<int> ShownFrames() const {
@@ -116,28 +116,28 @@ TEST_F(CaptureTest, SetsAreConsecutiveFramesLabelledWithTheirTimes) {
     SCOPED_TRACE(fixture);
     Open(fixture);
     PauseAt(40 * frame_);
-    Capture("Action_CaptureNow");
+    Capture(ActionId::CaptureNow);
     EXPECT_EQ(ShownFrames(), Run(40));
     EXPECT_EQ(LabelledFrames(), Run(40));
     // The player pauses again after a run started from a paused player.
     EXPECT_TRUE(WaitFor([&] { return window_->Playback().State() == State_Paused; }));
-    Capture("Action_CaptureNext");
+    Capture(ActionId::CaptureNext);
     EXPECT_EQ(ShownFrames(), Run(45));
     EXPECT_EQ(LabelledFrames(), Run(45));
     // The previous set starts six frames before the first captured one.
-    Capture("Action_CaptureBack");
+    Capture(ActionId::CaptureBack);
     EXPECT_EQ(ShownFrames(), Run(39));
     EXPECT_EQ(LabelledFrames(), Run(39));
     modifiers_.shift = true;
-    Capture("Action_CaptureNext");  // seven frames after the last captured one
+    Capture(ActionId::CaptureNext);  // seven frames after the last captured one
     modifiers_.shift = false;
     EXPECT_EQ(ShownFrames(), Run(50));
     // A finished run selects the first frame, shows it and puts it on the clipboard.
     EXPECT_EQ(test::ReadFrameCode(window_->PreviewBitmap()), 50);
     EXPECT_EQ(test::ReadFrameCode(QGuiApplication::clipboard()->image()), 50);
-    EXPECT_TRUE(window_->Action("Action_FileSaveAs")->isEnabled());
-    EXPECT_TRUE(window_->Action("Action_EditCopy")->isEnabled());
-    EXPECT_TRUE(window_->Action("Action_CaptureNow")->isEnabled());
+    EXPECT_TRUE(window_->Action(ActionId::FileSaveAs)->isEnabled());
+    EXPECT_TRUE(window_->Action(ActionId::EditCopy)->isEnabled());
+    EXPECT_TRUE(window_->Action(ActionId::CaptureNow)->isEnabled());
   }
 }
 
@@ -153,7 +153,7 @@ TEST_F(CaptureTest, CommandLineCapturesFromItsTimeAndModeSwitchKeepsTheSet) {
   EXPECT_EQ(ShownFrames(), Run(30));
   EXPECT_EQ(LabelledFrames(), Run(30));
   // Switching to renderer-copy mode re-opens the file and keeps the captured set.
-  window_->Action("Action_CaptureSampleGrabber")->trigger();
+  window_->Action(ActionId::CaptureSampleGrabber)->trigger();
   ASSERT_FALSE(window_->Playback().UseSampleGrabber);
   EXPECT_EQ(ShownFrames(), Run(30));
   EXPECT_EQ(LabelledFrames(), Run(30));
@@ -165,7 +165,7 @@ TEST_F(CaptureTest, NearTheEndTheLastSetIsTaken) {
   const int last = info_->frameCount - 1;
   PauseAt((last - 2) * frame_);
   // The next-set command is enabled only after a first set; its handler guards itself.
-  window_->Action_CaptureBackExecute(window_->Action("Action_CaptureNext"));
+  window_->Action_CaptureBackExecute(window_->Action(ActionId::CaptureNext));
   ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
   // Fewer than five frames are left: the run takes the last ones of the media
   // and ends with the last frame, even though the sound runs a little longer.
@@ -209,19 +209,19 @@ TEST_P(CaptureOnEveryFile, SetsAreTheFramesTheirLabelsName) {
   Open(info.name);
   const int mid = info.frameCount / 2;
   PauseAt(StartOf(mid));
-  Capture("Action_CaptureNow");
+  Capture(ActionId::CaptureNow);
   EXPECT_EQ(ShownFrames(), Run(mid));
   EXPECT_EQ(WrongLabels(), "");
-  Capture("Action_CaptureNext");
+  Capture(ActionId::CaptureNext);
   EXPECT_EQ(ShownFrames(), Run(mid + 5));
   EXPECT_EQ(WrongLabels(), "");
-  Capture("Action_CaptureBack");  // six frames before the first captured one
+  Capture(ActionId::CaptureBack);  // six frames before the first captured one
   EXPECT_EQ(ShownFrames(), Run(mid - 1));
   EXPECT_EQ(WrongLabels(), "");
   modifiers_.shift = true;
-  Capture("Action_CaptureNext");  // seven frames after the last captured one
+  Capture(ActionId::CaptureNext);  // seven frames after the last captured one
   EXPECT_EQ(ShownFrames(), Run(mid + 10));
-  Capture("Action_CaptureBack");  // twelve frames before the first captured one
+  Capture(ActionId::CaptureBack);  // twelve frames before the first captured one
   modifiers_.shift = false;
   EXPECT_EQ(ShownFrames(), Run(mid - 2));
   EXPECT_EQ(WrongLabels(), "");
@@ -240,7 +240,7 @@ TEST_P(CaptureOnEveryFile, SetsAreTheFramesTheirLabelsName) {
   // Near the end the run takes the last frames and ends with the last one.
   const int last = info.frameCount - 1;
   PauseAt(StartOf(last - 2));
-  window_->Action_CaptureBackExecute(window_->Action("Action_CaptureNext"));
+  window_->Action_CaptureBackExecute(window_->Action(ActionId::CaptureNext));
   ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
   const std::vector<int> frames = ShownFrames();
   int stored = 0;
@@ -271,12 +271,13 @@ INSTANTIATE_TEST_SUITE_P(Fixture, CaptureOnEveryFile, ::testing::ValuesIn(FilesW
 TEST_F(CaptureTest, DoubleClickAndArrowsWorkOnTheThumbnails) {
   Open(test::kH264Mp4);
   PauseAt(20 * frame_);
-  Capture("Action_CaptureNow");
+  Capture(ActionId::CaptureNow);
   ASSERT_EQ(ShownFrames(), Run(20));
   // Arrow keys move the selection within the set and stop at its ends.
-  window_->Action_FrameBackExecute(window_->Action("Action_FrameNext"));
+  window_->Action_FrameBackExecute(window_->Action(ActionId::FrameNext));
   EXPECT_EQ(test::ReadFrameCode(window_->PreviewBitmap()), 21);
-  for (int i = 0; i < 6; ++i) window_->Action_FrameBackExecute(window_->Action("Action_FrameNext"));
+  for (int i = 0; i < 6; ++i)
+    window_->Action_FrameBackExecute(window_->Action(ActionId::FrameNext));
   EXPECT_EQ(test::ReadFrameCode(window_->PreviewBitmap()), 24);
   // Clicking a label selects its thumbnail.
   window_->Image_0Click(window_->Strip()->Label(2));
@@ -290,17 +291,17 @@ TEST_F(CaptureTest, DoubleClickAndArrowsWorkOnTheThumbnails) {
   EXPECT_TRUE(window_->Strip()->Image(0)->Picture().isNull());
   EXPECT_EQ(window_->Strip()->Label(0)->text(), QString());
   EXPECT_TRUE(window_->PreviewBitmap().isNull());
-  EXPECT_FALSE(window_->Action("Action_FileSaveAs")->isEnabled());
+  EXPECT_FALSE(window_->Action(ActionId::FileSaveAs)->isEnabled());
 }
 
 TEST_F(CaptureTest, RendererCopyModeFillsEverySlotWithANewerFrame) {
   Open(test::kH264Mp4);
   PauseAt(30 * frame_);
-  Capture("Action_CaptureNow");
+  Capture(ActionId::CaptureNow);
   ASSERT_EQ(ShownFrames(), Run(30));
   // Renderer-copy mode on a graph that is just starting: the double click plays
   // from the second thumbnail while the renderer still shows the old picture.
-  window_->Action("Action_CaptureSampleGrabber")->trigger();
+  window_->Action(ActionId::CaptureSampleGrabber)->trigger();
   ASSERT_FALSE(window_->Playback().UseSampleGrabber);
   window_->Image_0DblClick(window_->Strip()->Image(1));
   ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
@@ -321,74 +322,74 @@ TEST_F(CaptureTest, RendererCopyModeFillsEverySlotWithANewerFrame) {
 }
 
 TEST_F(CaptureTest, ARunEndedByCloseOpenOrToggleGivesTheControlsBack) {
-  auto enabled = [&](const char* name) { return window_->Action(name)->isEnabled(); };
+  auto enabled = [&](ActionId id) { return window_->Action(id)->isEnabled(); };
   Open(test::kH264Mp4);
   PauseAt(10 * frame_);
-  Capture("Action_CaptureNow");
+  Capture(ActionId::CaptureNow);
   // The zoom label shows the zoom after a zoom step, and the toggle keeps it.
-  window_->Action("Action_ZoomUp")->trigger();
+  window_->Action(ActionId::ZoomUp)->trigger();
   auto* zoom = window_->findChild<QLabel*>(QStringLiteral("Label_Stretch"));
   const QString zoomText = zoom->text();
   ASSERT_FALSE(zoomText.isEmpty());
 
   // The grabber toggle during a run: the set stays, and so do its commands.
-  window_->Action("Action_CaptureNext")->trigger();
+  window_->Action(ActionId::CaptureNext)->trigger();
   ASSERT_TRUE(window_->Capture().CapturePending);
-  window_->Action("Action_CaptureSampleGrabber")->trigger();
+  window_->Action(ActionId::CaptureSampleGrabber)->trigger();
   ASSERT_TRUE(window_->Playback().IsOpen());
   EXPECT_FALSE(window_->Capture().CapturePending);
-  for (const char* name : {"Action_PlayPlayPause", "Action_CaptureNow", "Action_CaptureBack",
-                           "Action_CaptureNext", "Action_PlayFrameNext", "Action_PlayHome"})
-    EXPECT_TRUE(enabled(name)) << name;
+  for (const ActionId id : {ActionId::PlayPlayPause, ActionId::CaptureNow, ActionId::CaptureBack,
+                            ActionId::CaptureNext, ActionId::PlayFrameNext, ActionId::PlayHome})
+    EXPECT_TRUE(enabled(id)) << RowOf(id).name;
   EXPECT_TRUE(window_->Strip()->isEnabled());
   EXPECT_TRUE(window_->TrackBar()->isEnabled());
   EXPECT_EQ(zoom->text(), zoomText);
 
   // An open during a run: the new file starts without a set.
-  window_->Action("Action_CaptureNow")->trigger();
+  window_->Action(ActionId::CaptureNow)->trigger();
   ASSERT_TRUE(window_->Capture().CapturePending);
   window_->OpenMedia(test::FixturePath(test::kMjpegAvi));
   ASSERT_TRUE(window_->Playback().IsOpen());
   EXPECT_FALSE(window_->Capture().CapturePending);
-  for (const char* name : {"Action_PlayPlayPause", "Action_CaptureNow", "Action_PlayFrameNext"})
-    EXPECT_TRUE(enabled(name)) << name;
-  EXPECT_FALSE(enabled("Action_CaptureBack"));
-  EXPECT_FALSE(enabled("Action_CaptureNext"));
+  for (const ActionId id : {ActionId::PlayPlayPause, ActionId::CaptureNow, ActionId::PlayFrameNext})
+    EXPECT_TRUE(enabled(id)) << RowOf(id).name;
+  EXPECT_FALSE(enabled(ActionId::CaptureBack));
+  EXPECT_FALSE(enabled(ActionId::CaptureNext));
   EXPECT_TRUE(window_->TrackBar()->isEnabled());
 
   // A close during a run: the window without media, play/pause still there.
-  window_->Action("Action_CaptureNow")->trigger();
+  window_->Action(ActionId::CaptureNow)->trigger();
   ASSERT_TRUE(window_->Capture().CapturePending);
   window_->Action_FileCloseExecute(nullptr);
   EXPECT_FALSE(window_->Capture().CapturePending);
-  EXPECT_TRUE(enabled("Action_PlayPlayPause"));
-  for (const char* name : {"Action_CaptureNow", "Action_CaptureBack", "Action_PlayFrameNext"})
-    EXPECT_FALSE(enabled(name)) << name;
+  EXPECT_TRUE(enabled(ActionId::PlayPlayPause));
+  for (const ActionId id : {ActionId::CaptureNow, ActionId::CaptureBack, ActionId::PlayFrameNext})
+    EXPECT_FALSE(enabled(id)) << RowOf(id).name;
   EXPECT_FALSE(window_->TrackBar()->isEnabled());
   // And the next file captures as ever.
   Open(test::kH264Mp4);
   PauseAt(40 * frame_);
-  Capture("Action_CaptureNow");
+  Capture(ActionId::CaptureNow);
   EXPECT_EQ(ShownFrames(), Run(40));
 }
 
 TEST_F(CaptureTest, SavingFollowsTheChosenTypeAndAsksBeforeReplacing) {
   Open(test::kH264Mp4);
   PauseAt(10 * frame_);
-  Capture("Action_CaptureNow");
+  Capture(ActionId::CaptureNow);
   const test::TempDir dir;
   struct Case {
-    const char* action;
+    ActionId action;
     int filter;
     const char* typed;
     const char* written;
     const char* format;
   };
   const Case cases[] = {
-      {"Action_FileSaveBmp", 1, "shot", "shot.bmp", "BMP"},
-      {"Action_FileSaveGif", 2, "shot.jpg", "shot.jpg.gif", "GIF"},
-      {"Action_FileSaveJpeg", 3, "photo", "photo.jpeg", "JPEG"},
-      {"Action_FileSaveAs", 4, "any.gif", "any.gif.bmp", "BMP"},
+      {ActionId::FileSaveBmp, 1, "shot", "shot.bmp", "BMP"},
+      {ActionId::FileSaveGif, 2, "shot.jpg", "shot.jpg.gif", "GIF"},
+      {ActionId::FileSaveJpeg, 3, "photo", "photo.jpeg", "JPEG"},
+      {ActionId::FileSaveAs, 4, "any.gif", "any.gif.bmp", "BMP"},
   };
   for (const Case& c : cases) {
     answer_ = dir.File(QString::fromLatin1(c.typed));
@@ -406,19 +407,19 @@ TEST_F(CaptureTest, SavingFollowsTheChosenTypeAndAsksBeforeReplacing) {
   answerFilter_ = 1;
   const QByteArray before = test::ReadAll(answer_);
   test::WriteAll(answer_, "old");
-  window_->Action("Action_FileSaveAs")->trigger();
+  window_->Action(ActionId::FileSaveAs)->trigger();
   EXPECT_EQ(proposed_, QStringLiteral("any.gif"));
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0], answer_ + QStringLiteral("\rは既に存在します。上書きしますか?"));
   EXPECT_EQ(test::ReadAll(answer_), QByteArray("old"));
   answerYes_ = true;
-  window_->Action("Action_FileSaveAs")->trigger();
+  window_->Action(ActionId::FileSaveAs)->trigger();
   EXPECT_EQ(test::ReadAll(answer_), before);
   // A folder that does not exist gives the failure message with the final name.
   messages_.clear();
   answer_ = dir.File(QStringLiteral("none/photo.jpg"));
   answerFilter_ = 3;
-  window_->Action("Action_FileSaveAs")->trigger();
+  window_->Action(ActionId::FileSaveAs)->trigger();
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0],
             dir.File(QStringLiteral("none/photo.jpeg")) + QStringLiteral("\r保存できませんでした"));

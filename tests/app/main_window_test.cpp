@@ -59,7 +59,11 @@ class MainWindowTest : public ::testing::Test {
   // The window goes first: its destruction may still ask the hooks.
   void TearDown() override { window_.reset(); }
 
-  bool Enabled(const char* name) const { return window_->Action(name)->isEnabled(); }
+  // Found by name: every action carries its name as objectName.
+  bool Enabled(const char* name) const {
+    const auto* action = window_->findChild<QAction*>(QString::fromLatin1(name));
+    return action && action->isEnabled();
+  }
   QString LabelText(const char* name) const {
     return window_->findChild<QLabel*>(QString::fromLatin1(name))->text();
   }
@@ -117,8 +121,8 @@ TEST_F(MainWindowTest, StartsWithoutMediaAndTheDesignedWindow) {
   EXPECT_FALSE(window_->TrackBar()->isEnabled());
   EXPECT_FALSE(window_->Strip()->isEnabled());
   // Hidden formats, the seek bar's ticks, the narrowest window.
-  EXPECT_FALSE(window_->Action("Action_FileSavePng")->isVisible());
-  EXPECT_FALSE(window_->Action("Action_FileSaveTiff")->isVisible());
+  EXPECT_FALSE(window_->Action(ActionId::FileSavePng)->isVisible());
+  EXPECT_FALSE(window_->Action(ActionId::FileSaveTiff)->isVisible());
   EXPECT_EQ(window_->TrackBar()->tickInterval(), 300);
   EXPECT_EQ(window_->minimumWidth(), 474);
   EXPECT_EQ(window_->centralWidget()->width(), 504);
@@ -126,11 +130,41 @@ TEST_F(MainWindowTest, StartsWithoutMediaAndTheDesignedWindow) {
   EXPECT_EQ(LabelText("Label_Time"), QString());
   EXPECT_EQ(LabelText("Label_Duration"), QString());
   // Every action is in the window's list under its design name with its hint.
-  EXPECT_EQ(window_->Action("Action_PlaySkipBack")->statusTip(), QStringLiteral("30秒戻る"));
-  EXPECT_EQ(window_->Action("Action_FileExit")->shortcut(), QKeySequence(QStringLiteral("Alt+F4")));
+  EXPECT_EQ(window_->Action(ActionId::PlaySkipBack)->statusTip(), QStringLiteral("30秒戻る"));
+  EXPECT_EQ(window_->Action(ActionId::FileExit)->shortcut(),
+            QKeySequence(QStringLiteral("Alt+F4")));
   ASSERT_NE(window_->Menu(QStringLiteral("MenuItem_Rate")), nullptr);
   EXPECT_EQ(window_->Menu(QStringLiteral("MenuItem_Rate"))->actions().size(), 4);
   EXPECT_EQ(window_->menuBar()->actions().size(), 6);
+}
+
+TEST_F(MainWindowTest, EveryActionIdResolvesToItsRowAndItsNamedAction) {
+  for (const TActionRow& row : ActionRows()) {
+    QAction* action = window_->Action(row.id);
+    ASSERT_NE(action, nullptr) << row.name;
+    EXPECT_EQ(action->objectName(), QString::fromLatin1(row.name));
+    EXPECT_EQ(RowOf(action), &row) << row.name;
+    EXPECT_EQ(window_->findChild<QAction*>(QString::fromLatin1(row.name)), action);
+  }
+  EXPECT_EQ(RowOf(window_.get()), nullptr);
+  EXPECT_EQ(RowOf(nullptr), nullptr);
+  // Every menu and toolbar entry is an action of the window.
+  for (const auto specs : {MainMenuSpecs(), PopupMenuSpecs()}) {
+    for (const TMenuSpec& menu : specs) {
+      for (const TMenuItem& item : menu.items) {
+        if (item.kind == TMenuItem::Kind::kAction) {
+          EXPECT_NE(window_->Action(item.action), nullptr) << menu.name;
+        }
+      }
+    }
+  }
+  for (const TToolBarSpec& bar : ToolBarSpecs()) {
+    for (const TToolItem& item : bar.items) {
+      if (item.menu) {
+        EXPECT_NE(window_->Menu(QString::fromLatin1(item.menu)), nullptr) << item.menu;
+      }
+    }
+  }
 }
 
 TEST_F(MainWindowTest, ThumbnailStripFollowsTheWidthWhenAResizeEnds) {
@@ -143,17 +177,17 @@ TEST_F(MainWindowTest, ThumbnailStripFollowsTheWidthWhenAResizeEnds) {
   window_->RebuildThumbnailStrip();
   EXPECT_EQ(window_->Strip()->Count(), 7);
   EXPECT_NE(window_->findChild<QWidget*>(QStringLiteral("Image_6")), nullptr);
-  EXPECT_EQ(window_->Action("Action_CaptureBack")->text(),
+  EXPECT_EQ(window_->Action(ActionId::CaptureBack)->text(),
             QStringLiteral("前の7フレームをキャプチャ(&B)"));
   EXPECT_EQ(
-      window_->Action("Action_CaptureNext")->statusTip(),
+      window_->Action(ActionId::CaptureNext)->statusTip(),
       QStringLiteral(
           "取得フレームの次の7フレームをキャプチャ ([Shift]キー併用で14フレーム後からキャプチャ)"));
   window_->resize(504, window_->height());
   window_->RebuildThumbnailStrip();
   EXPECT_EQ(window_->Strip()->Count(), 5);
   EXPECT_EQ(window_->findChild<QWidget*>(QStringLiteral("Image_5")), nullptr);
-  EXPECT_EQ(window_->Action("Action_CaptureBack")->text(),
+  EXPECT_EQ(window_->Action(ActionId::CaptureBack)->text(),
             QStringLiteral("前の5フレームをキャプチャ(&B)"));
 }
 
@@ -255,34 +289,34 @@ TEST_F(MainWindowTest, TransportMovesByFramesAndClampsAtTheEnds) {
 
   window_->SeekTo(2.0);
   ASSERT_TRUE(WaitForFrameAt(2.0));
-  window_->Action_PlayFrameBackExecute(window_->Action("Action_PlayFrameNext"));
+  window_->Action_PlayFrameBackExecute(window_->Action(ActionId::PlayFrameNext));
   EXPECT_TRUE(WaitForFrameAt(2.04));
-  window_->Action_PlayFrameBackExecute(window_->Action("Action_PlayFrameBack"));
+  window_->Action_PlayFrameBackExecute(window_->Action(ActionId::PlayFrameBack));
   EXPECT_TRUE(WaitForFrameAt(2.0));
   modifiers_.shift = true;  // five frames with five thumbnails
-  window_->Action_PlayFrameBackExecute(window_->Action("Action_PlayFrameBack"));
+  window_->Action_PlayFrameBackExecute(window_->Action(ActionId::PlayFrameBack));
   EXPECT_TRUE(WaitForFrameAt(1.8));
   modifiers_.shift = false;
 
   // "30秒戻る" near the start lands on 0; the end lands one frame before Duration.
-  window_->Action_PlaySkipBackExecute(window_->Action("Action_PlaySkipBack"));
+  window_->Action_PlaySkipBackExecute(window_->Action(ActionId::PlaySkipBack));
   EXPECT_TRUE(WaitForFrameAt(0.0));
-  window_->Action_PlaySkipBackExecute(window_->Action("Action_PlayEnd"));
+  window_->Action_PlaySkipBackExecute(window_->Action(ActionId::PlayEnd));
   // The sound runs a little longer than the pictures: the end shows the last frame.
   const int last = test::FindFixture(test::kH264Mp4)->frameCount - 1;
   EXPECT_TRUE(
       WaitForFrameAt(std::min(last * frame, std::floor((duration - frame) / frame) * frame)))
       << "duration " << duration << " shown " << window_->LastSampleTime();
-  window_->Action_PlaySkipBackExecute(window_->Action("Action_PlayHome"));
+  window_->Action_PlaySkipBackExecute(window_->Action(ActionId::PlayHome));
   EXPECT_TRUE(WaitForFrameAt(0.0));
   EXPECT_TRUE(window_->Capture().PausedByUser.load());
   EXPECT_FALSE(window_->SeekBusy());
   EXPECT_EQ(LabelText("Label_Time"), QStringLiteral("0.000"));
 
   // The verbose time shows the frame, the clock and their difference.
-  window_->Action("Action_ShowTimeVerbose")->trigger();
+  window_->Action(ActionId::ShowTimeVerbose)->trigger();
   EXPECT_TRUE(LabelText("Label_Time").startsWith(QStringLiteral("[映像0.000][音声")));
-  window_->Action("Action_ShowTimeVerbose")->trigger();
+  window_->Action(ActionId::ShowTimeVerbose)->trigger();
   EXPECT_EQ(LabelText("Label_Time"), QStringLiteral("0.000"));
 }
 
@@ -350,29 +384,29 @@ TEST_F(MainWindowTest, GrabberToggleReopensAtTheSamePositionAndState) {
   ASSERT_TRUE(window_->Playback().UseSampleGrabber);
   window_->SeekTo(1.2);
   ASSERT_TRUE(WaitForFrameAt(1.2));
-  window_->Action("Action_CaptureSampleGrabber")->trigger();  // off: renderer-copy mode
+  window_->Action(ActionId::CaptureSampleGrabber)->trigger();  // off: renderer-copy mode
   EXPECT_TRUE(messages_.empty());
   ASSERT_TRUE(window_->Playback().IsOpen());
   EXPECT_FALSE(window_->Playback().UseSampleGrabber);
   EXPECT_TRUE(WaitFor([&] { return window_->Playback().State() != State_Running; }));
   EXPECT_TRUE(WaitForFrameAt(1.2));
-  window_->Action("Action_CaptureSampleGrabber")->trigger();  // and on again
+  window_->Action(ActionId::CaptureSampleGrabber)->trigger();  // and on again
   EXPECT_TRUE(window_->Playback().UseSampleGrabber);
   EXPECT_TRUE(WaitForFrameAt(1.2));
   // With nothing open only the check mark changes.
   window_->Action_FileCloseExecute(nullptr);
-  window_->Action("Action_CaptureSampleGrabber")->trigger();
-  EXPECT_FALSE(window_->Action("Action_CaptureSampleGrabber")->isChecked());
+  window_->Action(ActionId::CaptureSampleGrabber)->trigger();
+  EXPECT_FALSE(window_->Action(ActionId::CaptureSampleGrabber)->isChecked());
   EXPECT_FALSE(window_->Playback().IsOpen());
 }
 
 TEST_F(MainWindowTest, RateAndMuteCarryOverToTheNextFile) {
-  window_->Action("Action_PlayMute")->trigger();
-  window_->Action("Action_PlayRate_05")->trigger();
+  window_->Action(ActionId::PlayMute)->trigger();
+  window_->Action(ActionId::PlayRate_05)->trigger();
   OpenPaused(test::kH264Mp4);
-  EXPECT_TRUE(window_->Action("Action_PlayMute")->isChecked());
-  EXPECT_TRUE(window_->Action("Action_PlayRate_05")->isChecked());
-  EXPECT_FALSE(window_->Action("Action_PlayRate_10")->isChecked());
+  EXPECT_TRUE(window_->Action(ActionId::PlayMute)->isChecked());
+  EXPECT_TRUE(window_->Action(ActionId::PlayRate_05)->isChecked());
+  EXPECT_FALSE(window_->Action(ActionId::PlayRate_10)->isChecked());
 }
 
 TEST_F(MainWindowTest, ViewOptionsKeepTheBandsInPlace) {
@@ -381,8 +415,8 @@ TEST_F(MainWindowTest, ViewOptionsKeepTheBandsInPlace) {
   auto* strip = window_->Strip();
   auto* bottom = window_->findChild<QWidget*>(QStringLiteral("Panel_Bottom"));
   auto* video = window_->findChild<QWidget*>(QStringLiteral("Panel_VideoBase"));
-  window_->Action("Action_ShowToolBar")->trigger();
-  window_->Action("Action_ShowStatusBar")->trigger();
+  window_->Action(ActionId::ShowToolBar)->trigger();
+  window_->Action(ActionId::ShowStatusBar)->trigger();
   QApplication::processEvents();
   EXPECT_FALSE(bar->isVisible());
   // Panes start 8 pixels from the top and end 8 above the strip, which sits on
@@ -392,8 +426,8 @@ TEST_F(MainWindowTest, ViewOptionsKeepTheBandsInPlace) {
   EXPECT_EQ(video->geometry().bottom() + 1 + 8, strip->geometry().top());
   EXPECT_EQ(strip->geometry().bottom() + 1, bottom->geometry().top());
   EXPECT_EQ(bottom->geometry().bottom() + 1, window_->centralWidget()->height());
-  window_->Action("Action_ShowStatusBar")->trigger();
-  window_->Action("Action_ShowToolBar")->trigger();
+  window_->Action(ActionId::ShowStatusBar)->trigger();
+  window_->Action(ActionId::ShowToolBar)->trigger();
   QApplication::processEvents();
   EXPECT_TRUE(bar->isVisible());
   EXPECT_EQ(strip->geometry().bottom() + 1, bottom->geometry().top());

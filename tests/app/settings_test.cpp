@@ -87,7 +87,7 @@ class SettingsTest : public ::testing::Test {
     window_->show();
   }
   void Exit() { window_.reset(); }
-  QAction* Action(const char* name) const { return window_->Action(name); }
+  QAction* Action(ActionId id) const { return window_->Action(id); }
 
   test::TempDir dir_;
   ModifierState modifiers_;
@@ -99,12 +99,12 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, FirstRunWritesEveryKeyInTheDocumentedLayout) {
   Start();
-  EXPECT_TRUE(Action("Action_ShowToolBar")->isChecked());
-  EXPECT_TRUE(Action("Action_ShowStatusBar")->isChecked());
-  EXPECT_TRUE(Action("Action_ShowHintPopup")->isChecked());
-  EXPECT_TRUE(Action("Action_CaptureSampleGrabber")->isChecked());
-  EXPECT_FALSE(Action("Action_PlayMute")->isChecked());
-  EXPECT_FALSE(Action("Action_ProgramDel")->isEnabled());
+  EXPECT_TRUE(Action(ActionId::ShowToolBar)->isChecked());
+  EXPECT_TRUE(Action(ActionId::ShowStatusBar)->isChecked());
+  EXPECT_TRUE(Action(ActionId::ShowHintPopup)->isChecked());
+  EXPECT_TRUE(Action(ActionId::CaptureSampleGrabber)->isChecked());
+  EXPECT_FALSE(Action(ActionId::PlayMute)->isChecked());
+  EXPECT_FALSE(Action(ActionId::ProgramDel)->isEnabled());
   Exit();
 
   const std::vector<Section> sections = Sections(test::ReadAll(Ini()));
@@ -149,11 +149,11 @@ TEST_F(SettingsTest, ToolBarOffHidesTheToolBarAndTheLayoutClosesTheGap) {
   QApplication::processEvents();
   auto* bar = window_->findChild<QToolBar*>(QStringLiteral("ToolBar_Main"));
   ASSERT_NE(bar, nullptr);
-  EXPECT_FALSE(Action("Action_ShowToolBar")->isChecked());
+  EXPECT_FALSE(Action(ActionId::ShowToolBar)->isChecked());
   EXPECT_FALSE(bar->isVisible());
   EXPECT_LT(window_->centralWidget()->geometry().top(), topWithBar);
   // The other options keep their defaults.
-  EXPECT_TRUE(Action("Action_ShowStatusBar")->isChecked());
+  EXPECT_TRUE(Action(ActionId::ShowStatusBar)->isChecked());
 }
 
 TEST_F(SettingsTest, ShiftAtExitKeepsTheStoredBoundsAndWritesTheRest) {
@@ -166,7 +166,7 @@ TEST_F(SettingsTest, ShiftAtExitKeepsTheStoredBoundsAndWritesTheRest) {
   Start();
   EXPECT_GT(window_->width(), 100);
   modifiers_.shift = false;
-  Action("Action_PlayMute")->setChecked(true);
+  Action(ActionId::PlayMute)->setChecked(true);
   modifiers_.shift = true;
   Exit();
   const QByteArray written = test::ReadAll(Ini());
@@ -186,19 +186,19 @@ TEST_F(SettingsTest, ShiftAndCtrlSkipReadingAndWriting) {
   test::WriteAll(Ini(), stored);
   modifiers_ = {true, true};
   Start();
-  EXPECT_FALSE(Action("Action_PlayMute")->isChecked());
+  EXPECT_FALSE(Action(ActionId::PlayMute)->isChecked());
   EXPECT_TRUE(window_->ProgramList().IsEmpty());
-  EXPECT_FALSE(Action("Action_ProgramDel")->isEnabled());
-  Action("Action_ShowToolBar")->setChecked(false);
+  EXPECT_FALSE(Action(ActionId::ProgramDel)->isEnabled());
+  Action(ActionId::ShowToolBar)->setChecked(false);
   Exit();
   EXPECT_EQ(test::ReadAll(Ini()), stored);
 
   // Read normally, the same file gives its settings.
   modifiers_ = {};
   Start();
-  EXPECT_TRUE(Action("Action_PlayMute")->isChecked());
+  EXPECT_TRUE(Action(ActionId::PlayMute)->isChecked());
   EXPECT_EQ(window_->ProgramList().Paths(), QStringList{"/bin/true"});
-  EXPECT_TRUE(Action("Action_ProgramDel")->isEnabled());
+  EXPECT_TRUE(Action(ActionId::ProgramDel)->isEnabled());
 }
 
 TEST_F(SettingsTest, HistoryLoadsTheFirstTenLinesAndSavesTopToBottom) {
@@ -257,9 +257,9 @@ TEST_F(SettingsTest, RandomBytesGiveTheDefaults) {
     for (char& byte : noise) byte = static_cast<char>(random.bounded(256));
     test::WriteAll(Ini(), noise);
     Start();
-    EXPECT_TRUE(Action("Action_ShowToolBar")->isChecked());
-    EXPECT_TRUE(Action("Action_CaptureSampleGrabber")->isChecked());
-    EXPECT_FALSE(Action("Action_PlayMute")->isChecked());
+    EXPECT_TRUE(Action(ActionId::ShowToolBar)->isChecked());
+    EXPECT_TRUE(Action(ActionId::CaptureSampleGrabber)->isChecked());
+    EXPECT_FALSE(Action(ActionId::PlayMute)->isChecked());
     EXPECT_LE(window_->OpenHistory().size(), 10);
     Exit();
   }
@@ -268,7 +268,7 @@ TEST_F(SettingsTest, RandomBytesGiveTheDefaults) {
 TEST_F(SettingsTest, TerminationSignalClosesTheWindowAndTheSettingsAreWritten) {
   Start();
   CloseOnTerminationSignals(window_.get());
-  Action("Action_PlayMute")->setChecked(true);
+  Action(ActionId::PlayMute)->setChecked(true);
   ASSERT_EQ(std::raise(SIGTERM), 0);
   EXPECT_TRUE(WaitFor([this] { return !window_->isVisible(); }));
   Exit();

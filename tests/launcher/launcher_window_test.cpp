@@ -75,7 +75,7 @@ class LauncherWindowTest : public ::testing::Test {
   void TearDown() override { window_.reset(); }
   void Add(const QString& path) {
     dialogAnswer_ = path;
-    window_->Action("Action_ProgramAdd")->trigger();
+    window_->Action(ActionId::ProgramAdd)->trigger();
   }
   QList<QAction*> Items(const char* menu) const {
     return window_->Menu(QString::fromLatin1(menu))->actions();
@@ -115,14 +115,14 @@ class LauncherWindowTest : public ::testing::Test {
 };
 
 TEST_F(LauncherWindowTest, AddingFillsEveryMenuAndADuplicateIsRefused) {
-  EXPECT_FALSE(window_->Action("Action_Program")->isEnabled());
-  EXPECT_FALSE(window_->Action("Action_ProgramDel")->isEnabled());
+  EXPECT_FALSE(window_->Action(ActionId::Program)->isEnabled());
+  EXPECT_FALSE(window_->Action(ActionId::ProgramDel)->isEnabled());
   const QString viewer = MakeScript(dir_.File(QStringLiteral("Viewer & co")), dir_.File("m"));
   Add(viewer);
   EXPECT_EQ(dialogTitle_, QStringLiteral("プログラムを追加..."));
   EXPECT_EQ(window_->Dialog_Program.initialDir, dir_.Path());
-  EXPECT_TRUE(window_->Action("Action_Program")->isEnabled());
-  EXPECT_TRUE(window_->Action("Action_ProgramDel")->isEnabled());
+  EXPECT_TRUE(window_->Action(ActionId::Program)->isEnabled());
+  EXPECT_TRUE(window_->Action(ActionId::ProgramDel)->isEnabled());
   for (const QList<QAction*>& items :
        {Items("Menu_Program"), Items("Menu_ProgramDel"), FileMenuItems()}) {
     ASSERT_EQ(items.size(), 1);
@@ -137,7 +137,7 @@ TEST_F(LauncherWindowTest, AddingFillsEveryMenuAndADuplicateIsRefused) {
 
   // Cancelling adds nothing and keeps the menus.
   dialogAnswer_.clear();
-  window_->Action("Action_ProgramAdd")->trigger();
+  window_->Action(ActionId::ProgramAdd)->trigger();
   EXPECT_EQ(FileMenuItems().size(), 1);
 }
 
@@ -160,8 +160,8 @@ TEST_F(LauncherWindowTest, DeleteAsksAndNoKeepsTheList) {
   EXPECT_TRUE(window_->ProgramList().IsEmpty());
   EXPECT_TRUE(Items("Menu_Program").isEmpty());
   EXPECT_TRUE(FileMenuItems().isEmpty());
-  EXPECT_FALSE(window_->Action("Action_Program")->isEnabled());
-  EXPECT_FALSE(window_->Action("Action_ProgramDel")->isEnabled());
+  EXPECT_FALSE(window_->Action(ActionId::Program)->isEnabled());
+  EXPECT_FALSE(window_->Action(ActionId::ProgramDel)->isEnabled());
 }
 
 TEST_F(LauncherWindowTest, RunStartsTheChosenProgramAndIgnoresAMissingOne) {
@@ -180,10 +180,10 @@ TEST_F(LauncherWindowTest, RunStartsTheChosenProgramAndIgnoresAMissingOne) {
   // The run command itself uses the list's selection, and nothing without one.
   started_.clear();
   window_->ProgramComboBox()->setCurrentIndex(-1);
-  window_->Action("Action_ProgramRun")->trigger();
+  window_->Action(ActionId::ProgramRun)->trigger();
   EXPECT_TRUE(started_.isEmpty());
   window_->ProgramComboBox()->setCurrentIndex(0);
-  window_->Action("Action_ProgramRun")->trigger();
+  window_->Action(ActionId::ProgramRun)->trigger();
   EXPECT_EQ(started_, QStringList{a});
 }
 

@@ -173,9 +173,9 @@ TEST_F(X11Test, OptionOnRaisesTheRunningInstanceAndStartsNothing) {
     QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
     for (const QString& path : {Self(), script}) {
       answer = path;
-      window.Action("Action_ProgramAdd")->trigger();
+      window.Action(ActionId::ProgramAdd)->trigger();
     }
-    window.Action("Action_ProgramForeground")->setChecked(true);
+    window.Action(ActionId::ProgramForeground)->setChecked(true);
     const xcb_window_t iconic = MakeWindow(true);
     QList<QAction*> items = window.Menu(QStringLiteral("Menu_Program"))->actions();
     ASSERT_EQ(items.size(), 2);
@@ -187,7 +187,7 @@ TEST_F(X11Test, OptionOnRaisesTheRunningInstanceAndStartsNothing) {
     EXPECT_EQ(started, QStringList{script});
     // Option off: a second instance even though one runs.
     started.clear();
-    window.Action("Action_ProgramForeground")->setChecked(false);
+    window.Action(ActionId::ProgramForeground)->setChecked(false);
     items.at(0)->trigger();
     EXPECT_EQ(started, QStringList{Self()});
     xcb_destroy_window(connection_, iconic);
