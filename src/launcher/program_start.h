@@ -20,6 +20,8 @@ namespace frivo {
 struct TStartRequest {
   QString program;
   QStringList arguments;
+  // Empty: the program inherits this program's current folder.
+  QString workingFolder;
   bool openWithDesktop = false;
 };
 
@@ -33,8 +35,20 @@ struct TStartRequest {
 // links resolved. An entry that cannot be resolved stands for itself.
 [[nodiscard]] QString ProgramTarget(const QString& path);
 
-// How a launcher entry is started: a desktop entry through its Exec= line, an
-// executable file directly, anything else through the desktop.
+// The desktop's terminal: its program and the words after which it takes the
+// command to run in its window ("x-terminal-emulator -e prog args" on Debian).
+struct TTerminal {
+  QString program;
+  QStringList executeOption;
+};
+// The first terminal found in PATH: the x-terminal-emulator alternative, else a
+// well-known terminal. Nothing when there is none.
+[[nodiscard]] std::optional<TTerminal> FindTerminal();
+
+// How a launcher entry is started: a desktop entry through its Exec= line (in its
+// Path= folder when that exists; with Terminal=true inside the desktop's
+// terminal, or directly when there is none), an executable file directly,
+// anything else through the desktop.
 [[nodiscard]] TStartRequest StartRequestFor(const QString& path);
 
 // Starts the program of a launcher entry. Failures are not reported (false).
