@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
 #include <cstdlib>
@@ -53,6 +54,24 @@ constexpr TKnownTerminal kTerminals[] = {
     {"foot", ""},
     {"xterm", "-e"},
 };
+
+// The words of a "#!" line after the interpreter's path: the kernel hands the
+// rest of the line to the interpreter as one argument.
+QString ShebangLine(const QString& script) {
+  QFile file(script);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  // The kernel reads at most this much of the line.
+  const QByteArray head = file.read(256);
+  if (!head.startsWith("#!")) return {};
+  const qsizetype end = head.indexOf('\n');
+  return QFile::decodeName(head.mid(2, end < 0 ? -1 : end - 2)).trimmed();
+}
+
+QString CanonicalExecutable(const QString& program) {
+  const QString found = program.contains(u'/') ? program : QStandardPaths::findExecutable(program);
+  if (found.isEmpty()) return {};
+  return QFileInfo(found).canonicalFilePath();
+}
 
 // ---- X11 ---------------------------------------------------------------------------
 
@@ -155,6 +174,34 @@ std::optional<TTerminal> FindTerminal() {
   return std::nullopt;
 }
 
+std::optional<TScriptInterpreter> ScriptInterpreter(const QString& script) {
+  const QString line = ShebangLine(script);
+  if (line.isEmpty()) return std::nullopt;
+  const qsizetype blank = line.indexOf(QRegularExpression(QStringLiteral("[ \\t]")));
+  const QString interpreter = blank < 0 ? line : line.left(blank);
+  const QString argument = blank < 0 ? QString() : line.mid(blank + 1).trimmed();
+  TScriptInterpreter result;
+  if (QFileInfo(interpreter).fileName() == QLatin1String("env")) {
+    // env runs the program its argument names; with -S the argument is split
+    // into the program and its own arguments first.
+    QStringList words{argument};
+    if (argument.startsWith(QLatin1String("-S"))) {
+      words =
+          argument.mid(2).split(QRegularExpression(QStringLiteral("[ \\t]+")), Qt::SkipEmptyParts);
+    }
+    // Variable settings (NAME=value) come before the program.
+    while (!words.isEmpty() && words.first().contains(u'=')) words.removeFirst();
+    if (words.isEmpty() || words.first().isEmpty()) return std::nullopt;
+    result.executable = CanonicalExecutable(words.takeFirst());
+    result.arguments = words;
+  } else {
+    result.executable = CanonicalExecutable(interpreter);
+    if (!argument.isEmpty()) result.arguments.append(argument);
+  }
+  if (result.executable.isEmpty()) return std::nullopt;
+  return result;
+}
+
 QString ProgramTarget(const QString& path) {
   QString target = path;
   if (IsDesktopEntry(path)) {
@@ -214,17 +261,30 @@ bool ProcessRunsProgram(int64_t pid, const QString& target) {
   const QString executable = ProcessExecutable(pid);
   if (executable.isEmpty() || target.isEmpty()) return false;
   if (SamePath(executable, target)) return true;
+  // Any other process counts only as the interpreter of the script `target`: an
+  // editor or viewer holding the script open is not the program running.
+  const std::optional<TScriptInterpreter> interpreter = ScriptInterpreter(target);
+  if (!interpreter || !SamePath(executable, interpreter->executable)) return false;
   QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
   if (!cmdline.open(QIODevice::ReadOnly)) return false;
   const QList<QByteArray> words = cmdline.read(64 * 1024).split('\0');
-  // After the interpreter: at most one option word (the "#!" line's), then the script.
-  for (qsizetype i = 1; i < words.size() && i <= 2; ++i) {
-    const QString word = QFile::decodeName(words.at(i));
-    if (word.isEmpty()) return false;
-    if (word.startsWith(u'-')) continue;
-    const QString cwd = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(pid)).symLinkTarget();
-    const QString script = QFileInfo(QDir(cwd), word).canonicalFilePath();
+  const QString cwd = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(pid)).symLinkTarget();
+  const auto isTarget = [&](qsizetype i) {
+    if (i >= words.size() || words.at(i).isEmpty()) return false;
+    const QString script = QFileInfo(QDir(cwd), QFile::decodeName(words.at(i))).canonicalFilePath();
     return !script.isEmpty() && SamePath(script, target);
+  };
+  // Started through its "#!" line: the line's own arguments, then the script.
+  const QStringList& lineArguments = interpreter->arguments;
+  bool throughLine = words.size() > lineArguments.size() + 1;
+  for (qsizetype i = 0; throughLine && i < lineArguments.size(); ++i)
+    throughLine = QFile::decodeName(words.at(i + 1)) == lineArguments.at(i);
+  if (throughLine && isTarget(lineArguments.size() + 1)) return true;
+  // Started as "interpreter [options] script": the first word that is no option.
+  constexpr qsizetype kMaxOptions = 8;
+  for (qsizetype i = 1; i < words.size() && i <= kMaxOptions + 1; ++i) {
+    if (words.at(i).startsWith('-')) continue;
+    return isTarget(i);
   }
   return false;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Frivo developers
 // Desktop entries in the program list: their icon in the menus, terminal
-// programs and the working folder.
+// programs, the working folder, and which processes count as a script running.
 #include "launcher/desktop_entry.h"
 
 #include <gtest/gtest.h>
@@ -202,6 +202,84 @@ TEST(TerminalTest, TerminalProgramsRunInTheDesktopsTerminalInTheirFolder) {
   EXPECT_EQ(request.program, QStringLiteral("/opt/my tool"));
   EXPECT_EQ(request.arguments, QStringList{"--watch"});
   EXPECT_EQ(request.workingFolder, work);
+}
+
+TEST(ScriptInterpreterTest, TheInterpreterOfTheHashBangLine) {
+  test::TempDir dir;
+  const QString sh =
+      QFileInfo(QStandardPaths::findExecutable(QStringLiteral("sh"))).canonicalFilePath();
+  ASSERT_FALSE(sh.isEmpty());
+  const struct {
+    const char* text;
+    bool found;
+    QStringList arguments;
+  } cases[] = {
+      {"#!/bin/sh\necho\n", true, {}},
+      {"#! /bin/sh -e\n", true, {"-e"}},
+      {"#!/bin/sh -e -u  \n", true, {"-e -u"}},  // the rest of the line is one argument
+      {"#!/usr/bin/env sh\n", true, {}},
+      {"#!/usr/bin/env -S sh -e -u\n", true, {"-e", "-u"}},
+      {"#!/usr/bin/env LANG=C sh\n", false, {}},  // one word: a setting, no program
+      {"#!/no/such/interpreter\n", false, {}},
+      {"echo no line\n", false, {}},
+      {"\x7f"
+       "ELF\x02\x01",
+       false,
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const QString script = dir.File(QStringLiteral("script"));
+    ASSERT_TRUE(WriteExecutable(script, c.text));
+    const std::optional<TScriptInterpreter> interpreter = ScriptInterpreter(script);
+    ASSERT_EQ(interpreter.has_value(), c.found);
+    if (!interpreter) continue;
+    EXPECT_EQ(interpreter->executable, sh);
+    EXPECT_EQ(interpreter->arguments, c.arguments);
+  }
+  EXPECT_FALSE(ScriptInterpreter(dir.File(QStringLiteral("missing"))).has_value());
+}
+
+TEST(ScriptInterpreterTest, AnEditorHoldingTheScriptIsNotTheScriptRunning) {
+  test::TempDir dir;
+  const QString script = dir.File(QStringLiteral("viewer.sh"));
+  ASSERT_TRUE(WriteExecutable(script, "#!/usr/bin/env -S sh -e\nsleep 30\n"));
+  const QString target = ProgramTarget(script);
+  // The script itself, started through its line (env -S, then "sh -e script").
+  QProcess running;
+  running.start(script, {});
+  // Programs that hold the script as their argument, the way an editor does,
+  // after an option word as "vi -R script" has it.
+  QProcess viewer;
+  viewer.start(QStringLiteral("tail"), {QStringLiteral("-f"), script});
+  // The same interpreter running another script that is handed this one.
+  const QString other = dir.File(QStringLiteral("other.sh"));
+  ASSERT_TRUE(WriteExecutable(other, "#!/bin/sh\nsleep 30\n"));
+  QProcess otherScript;
+  otherScript.setWorkingDirectory(dir.Path());
+  otherScript.start(QStringLiteral("sh"), {QStringLiteral("-e"), QStringLiteral("other.sh"),
+                                           QStringLiteral("viewer.sh")});
+  for (QProcess* process : {&running, &viewer, &otherScript})
+    ASSERT_TRUE(process->waitForStarted());
+
+  // Once the kernel has replaced the forked images, only the script runs it.
+  ASSERT_TRUE(test::WaitFor([&] {
+    return ProcessExecutable(running.processId()) !=
+               QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath() &&
+           ProcessRunsProgram(running.processId(), target);
+  }));
+  ASSERT_TRUE(test::WaitFor([&] {
+    return ProcessExecutable(viewer.processId()).endsWith(QStringLiteral("/tail")) &&
+           ProcessExecutable(otherScript.processId()) == ProcessExecutable(running.processId());
+  }));
+  EXPECT_FALSE(ProcessRunsProgram(viewer.processId(), target));
+  EXPECT_FALSE(ProcessRunsProgram(otherScript.processId(), target));
+  EXPECT_TRUE(ProcessRunsProgram(otherScript.processId(), ProgramTarget(other)))
+      << "started by hand: the interpreter's first word that is no option";
+  for (QProcess* process : {&running, &viewer, &otherScript}) {
+    process->kill();
+    process->waitForFinished();
+  }
 }
 
 }  // namespace
