@@ -2,7 +2,7 @@
 # Copyright (c) 2026 The Frivo developers
 # Installs the build into a temporary prefix and checks what a desktop needs:
 # both programs, a desktop entry that desktop-file-validate accepts, the theme
-# icon and the README the version dialog opens.
+# icon, and the help page the version dialog opens with the README.
 set(prefix "${BUILD}/install-check")
 file(REMOVE_RECURSE "${prefix}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${prefix}"
@@ -11,7 +11,8 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 foreach(path bin/frivo bin/frivo-grab share/applications/frivo.desktop
-        share/icons/hicolor/scalable/apps/frivo.svg share/doc/frivo/README.md)
+        share/icons/hicolor/scalable/apps/frivo.svg share/doc/frivo/help.html
+        share/doc/frivo/README.md)
   if(NOT EXISTS "${prefix}/${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()

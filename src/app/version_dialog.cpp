@@ -3,7 +3,6 @@
 #include "app/version_dialog.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -12,11 +11,13 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QUrl>
-#include <functional>
+#include <algorithm>
 
 #include "app/app_icon.h"
 #include "app/my_label.h"
+#include "platform/desktop.h"
 #include "support/version_info.h"
 
 namespace frivo {
@@ -28,11 +29,8 @@ constexpr int kMemoHeight = 80;
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 21;
 constexpr int kLinkLeft = 8;
-
-std::function<bool(const QString&)>& OpenUrlHook() {
-  static std::function<bool(const QString&)> hook;
-  return hook;
-}
+constexpr int kButtonBottomGap = 8;
+constexpr char kHelpPageName[] = "help.html";
 
 TMyLabel* NewLabel(const char* name, QWidget* parent, int x, int y) {
   auto* label = new TMyLabel(parent);
@@ -45,16 +43,23 @@ TMyLabel* NewLabel(const char* name, QWidget* parent, int x, int y) {
 
 }  // namespace
 
-void THelp_VersionInfo::SetOpenUrlHook(std::function<bool(const QString&)> hook) {
-  OpenUrlHook() = std::move(hook);
+QString HelpPageUrlFor(const QString& programFolder) {
+  if (programFolder.isEmpty()) return {};
+  const QDir folder(programFolder);
+  const QString name = QString::fromLatin1(kHelpPageName);
+  // Installed: the documentation folder, found from the program's own folder.
+  // Build tree: the copy the build puts beside the program.
+  for (const QString& candidate :
+       {folder.absoluteFilePath(QStringLiteral(FRIVO_HELP_FROM_BINDIR "/") + name),
+        folder.absoluteFilePath(name)}) {
+    const QFileInfo page(QDir::cleanPath(candidate));
+    if (page.isFile()) return QUrl::fromLocalFile(page.absoluteFilePath()).toString();
+  }
+  return {};
 }
 
 QString HelpPageUrl() {
-  const QString installed = QDir(QCoreApplication::applicationDirPath())
-                                .absoluteFilePath(QStringLiteral("../share/doc/frivo/README.md"));
-  if (QFileInfo::exists(installed))
-    return QUrl::fromLocalFile(QDir::cleanPath(installed)).toString();
-  return QUrl::fromLocalFile(QStringLiteral(FRIVO_SOURCE_DIR "/README.md")).toString();
+  return HelpPageUrlFor(QCoreApplication::applicationDirPath());
 }
 
 THelp_VersionInfo::THelp_VersionInfo(const QString& executablePath, QWidget* parent)
@@ -116,10 +121,11 @@ void THelp_VersionInfo::SetMemo(const QString& text) {
     client_.setHeight(kVerHeight + cmdHeight_ + kMemoHeight);
     memoVisible_ = true;
   } else {
-    if (memoVisible_) client_.setHeight(client_.height() - kMemoHeight);
+    // The memo gives back the height it has now, which a resize may have changed.
+    if (memoVisible_) client_.setHeight(kVerHeight + cmdHeight_);
     memoVisible_ = false;
   }
-  Relayout();
+  ApplyClientSize();
 }
 
 void THelp_VersionInfo::SetLink(const QString& url) {
@@ -140,22 +146,36 @@ void THelp_VersionInfo::SetLink(const QString& url) {
     }
     linkVisible_ = false;
   }
-  Relayout();
+  ApplyClientSize();
 }
 
-void THelp_VersionInfo::Relayout() {
-  const int width = client_.width();
-  pnlVer_->setGeometry(0, 0, width, kVerHeight);
+void THelp_VersionInfo::ApplyClientSize() {
   pnlMemo_->setVisible(memoVisible_);
-  const int memoHeight = std::max(0, client_.height() - kVerHeight - cmdHeight_);
-  pnlMemo_->setGeometry(0, kVerHeight, width, memoHeight);
-  edtMemo_->setGeometry(0, 1, width, std::max(0, memoHeight - 2));
-  pnlCmd_->setGeometry(0, client_.height() - cmdHeight_, width, cmdHeight_);
   lblURL_->setVisible(linkVisible_);
-  btnClose_->setGeometry((width - kButtonWidth) / 2, cmdHeight_ - kButtonHeight - 8, kButtonWidth,
-                         kButtonHeight);
-  if (!shown_) setMinimumSize(0, 0);
+  // Before the first show the texts decide the size alone; the size they had
+  // then is the smallest the user can make it, unless a later text needs less.
+  setMinimumSize(shown_ ? minimumSize().boundedTo(client_) : QSize(0, 0));
   resize(client_);
+  LayOut(client_);
+}
+
+void THelp_VersionInfo::LayOut(QSize client) {
+  const int width = client.width();
+  const int height = client.height();
+  pnlVer_->setGeometry(0, 0, width, kVerHeight);
+  pnlCmd_->setGeometry(0, height - cmdHeight_, width, cmdHeight_);
+  const int memoHeight = std::max(0, height - kVerHeight - cmdHeight_);
+  pnlMemo_->setGeometry(0, kVerHeight, width, memoHeight);
+  // One-pixel lines above and below the memo.
+  edtMemo_->setGeometry(0, 1, width, std::max(0, memoHeight - 2));
+  btnClose_->setGeometry((width - kButtonWidth) / 2, cmdHeight_ - kButtonHeight - kButtonBottomGap,
+                         kButtonWidth, kButtonHeight);
+}
+
+void THelp_VersionInfo::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  client_ = event->size();
+  LayOut(client_);
 }
 
 void THelp_VersionInfo::showEvent(QShowEvent* event) {
@@ -184,11 +204,8 @@ bool THelp_VersionInfo::eventFilter(QObject* watched, QEvent* event) {
         if (mouse->button() != Qt::LeftButton ||
             !lblURL_->rect().contains(mouse->position().toPoint()))
           break;
-        const QString url = lblURL_->Caption();
-        if (OpenUrlHook())
-          (void)OpenUrlHook()(url);
-        else
-          (void)QDesktopServices::openUrl(QUrl(url));
+        // A failure to open is not reported.
+        (void)OpenUrl(QUrl(lblURL_->Caption()));
         return true;
       }
       default:

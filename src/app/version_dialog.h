@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QSize>
 #include <QString>
 
 class QLabel;
@@ -32,18 +33,20 @@ class THelp_VersionInfo : public QDialog {
   [[nodiscard]] TMyLabel* VersionLabel() const { return lblHelp_Ver_; }
   [[nodiscard]] TMyLabel* DescriptionLabel() const { return lblHelp_Description_; }
   [[nodiscard]] TMyLabel* LinkLabel() const { return lblURL_; }
-  // The client size as the dialog lays it out.
+  // The client size: the one the texts asked for, or the user's since a resize.
   [[nodiscard]] QSize ClientSize() const { return client_; }
-
-  // Opens a link; tests replace it.
-  static void SetOpenUrlHook(std::function<bool(const QString&)> hook);
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Relayout();
+  // Takes the client size the texts need, then lays the parts out in it.
+  void ApplyClientSize();
+  // The version line on top, the command panel at the bottom with the link at its
+  // left and OK centred on it, and the memo filling what is left between them.
+  void LayOut(QSize client);
 
   QWidget* pnlVer_ = nullptr;
   QWidget* pnlMemo_ = nullptr;
@@ -61,8 +64,11 @@ class THelp_VersionInfo : public QDialog {
   bool shown_ = false;
 };
 
-// The help page: the README installed beside the program, else the one of the
-// source tree it was built from.
+// The help page of a program in `programFolder`, as a file: URL: the one
+// installed with it, else the copy beside it in the build tree. Empty when there
+// is neither; the dialog then shows no link.
+[[nodiscard]] QString HelpPageUrlFor(const QString& programFolder);
+// The help page of this program.
 [[nodiscard]] QString HelpPageUrl();
 
 }  // namespace frivo

@@ -9,6 +9,7 @@
 #include <QProxyStyle>
 #include <QStyleOptionMenuItem>
 
+#include "launcher/desktop_entry.h"
 #include "launcher/launcher_paths.h"
 
 namespace frivo {
@@ -41,6 +42,16 @@ class TProgramMenuStyle : public QProxyStyle {
   }
 };
 
+// A desktop entry shows the icon its Icon= line names; anything else, and an
+// entry whose icon is not found, the icon the desktop shows for the file.
+QIcon ProgramIcon(const QString& path, const QFileInfo& info) {
+  if (info.isFile() && IsDesktopEntry(path)) {
+    const QIcon icon = DesktopEntryIcon(ReadDesktopEntry(path).icon);
+    if (!icon.isNull()) return icon;
+  }
+  return QFileIconProvider().icon(info);
+}
+
 }  // namespace
 
 QString LiteralCaption(const QString& text) {
@@ -58,9 +69,10 @@ QAction* AddProgramItem(QMenu* menu, const QString& path) {
 }
 
 void RefreshProgramItem(QAction* item) {
-  const QFileInfo info(ItemPath(item));
+  const QString path = ItemPath(item);
+  const QFileInfo info(path);
   item->setProperty(kMissingProperty, !info.exists());
-  item->setIcon(QFileIconProvider().icon(info));
+  item->setIcon(ProgramIcon(path, info));
 }
 
 QString ItemPath(const QObject* item) {

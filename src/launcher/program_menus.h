@@ -11,7 +11,8 @@ class QMenu;
 namespace frivo {
 
 // Appends the item of one program to a menu: the file-name part as caption ("&"
-// shown as itself), the full path as hint and data, the program's icon. An item
+// shown as itself), the full path as hint and data, the program's icon (for a
+// desktop entry the one its Icon= line names). An item
 // whose file is gone is drawn in grey but stays enabled, so it can be deleted.
 QAction* AddProgramItem(QMenu* menu, const QString& path);
 

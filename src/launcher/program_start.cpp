@@ -4,11 +4,11 @@
 
 #include <xcb/xcb.h>
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
 #include <cstdlib>
@@ -16,7 +16,9 @@
 #include <memory>
 #include <vector>
 
+#include "launcher/desktop_entry.h"
 #include "launcher/launcher_paths.h"
+#include "platform/desktop.h"
 
 namespace frivo {
 
@@ -27,104 +29,48 @@ StartProgramHook& Hook() {
   return hook;
 }
 
-// The value of a key of the [Desktop Entry] group, string escapes decoded.
-QString DesktopEntryValue(const QString& desktopFile, const QString& key) {
-  QFile file(desktopFile);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  bool inEntry = false;
-  while (!file.atEnd()) {
-    const QString line = QString::fromUtf8(file.readLine()).trimmed();
-    if (line.startsWith(u'[')) {
-      inEntry = line == QLatin1String("[Desktop Entry]");
-      continue;
-    }
-    if (!inEntry) continue;
-    const qsizetype equals = line.indexOf(u'=');
-    if (equals < 0 || line.left(equals).trimmed() != key) continue;
-    const QString raw = line.mid(equals + 1).trimmed();
-    QString value;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-      if (raw.at(i) != u'\\' || i + 1 == raw.size()) {
-        value += raw.at(i);
-        continue;
-      }
-      const QChar next = raw.at(++i);
-      if (next == u's') {
-        value += u' ';
-      } else if (next == u'n') {
-        value += u'\n';
-      } else if (next == u't') {
-        value += u'\t';
-      } else if (next == u'r') {
-        value += u'\r';
-      } else if (next == u'\\') {
-        value += next;
-      } else {
-        // Left for the Exec= quoting rules (\" inside quotes and the like).
-        value += u'\\';
-        value += next;
-      }
-    }
-    return value;
-  }
-  return {};
-}
-
-// Splits an Exec= value into words: blanks separate, double quotes group, and
-// inside quotes a backslash takes the next character literally.
-QStringList ExecWords(const QString& exec) {
-  QStringList words;
-  QString word;
-  bool inWord = false;
-  bool quoted = false;
-  for (qsizetype i = 0; i < exec.size(); ++i) {
-    const QChar c = exec.at(i);
-    if (quoted) {
-      if (c == u'"') {
-        quoted = false;
-      } else if (c == u'\\' && i + 1 < exec.size()) {
-        word += exec.at(++i);
-      } else {
-        word += c;
-      }
-    } else if (c == u'"') {
-      quoted = true;
-      inWord = true;
-    } else if (c == u' ' || c == u'\t') {
-      if (inWord) words.append(word);
-      word.clear();
-      inWord = false;
-    } else {
-      word += c;
-      inWord = true;
-    }
-  }
-  if (inWord) words.append(word);
-  return words;
-}
-
-// Field codes stand for what the desktop passes (files, URLs, icons); the
-// launcher passes nothing, so they go.
-QString WithoutFieldCodes(const QString& word) {
-  QString out;
-  for (qsizetype i = 0; i < word.size(); ++i) {
-    if (word.at(i) == u'%' && i + 1 < word.size()) {
-      if (word.at(i + 1) == u'%') out += u'%';
-      ++i;
-      continue;
-    }
-    out += word.at(i);
-  }
-  return out;
-}
-
-bool IsDesktopEntry(const QString& path) {
-  return path.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive);
-}
-
 bool IsExecutableFile(const QString& path) {
   const QFileInfo info(path);
   return info.isFile() && info.isExecutable();
+}
+
+// Terminals and the option after which each takes the command to run, as its
+// words. The Debian alternative comes first: it is the terminal the user chose.
+struct TKnownTerminal {
+  const char* name;
+  const char* executeOption;  // empty: the command follows the terminal's name
+};
+constexpr TKnownTerminal kTerminals[] = {
+    {"x-terminal-emulator", "-e"},
+    {"gnome-terminal", "--"},
+    {"konsole", "-e"},
+    {"xfce4-terminal", "-x"},
+    {"mate-terminal", "-x"},
+    {"lxterminal", "-e"},
+    {"qterminal", "-e"},
+    {"terminator", "-x"},
+    {"alacritty", "-e"},
+    {"kitty", ""},
+    {"foot", ""},
+    {"xterm", "-e"},
+};
+
+// The words of a "#!" line after the interpreter's path: the kernel hands the
+// rest of the line to the interpreter as one argument.
+QString ShebangLine(const QString& script) {
+  QFile file(script);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  // The kernel reads at most this much of the line.
+  const QByteArray head = file.read(256);
+  if (!head.startsWith("#!")) return {};
+  const qsizetype end = head.indexOf('\n');
+  return QFile::decodeName(head.mid(2, end < 0 ? -1 : end - 2)).trimmed();
+}
+
+QString CanonicalExecutable(const QString& program) {
+  const QString found = program.contains(u'/') ? program : QStandardPaths::findExecutable(program);
+  if (found.isEmpty()) return {};
+  return QFileInfo(found).canonicalFilePath();
 }
 
 // ---- X11 ---------------------------------------------------------------------------
@@ -209,17 +155,51 @@ bool IsMinimized(xcb_connection_t* connection, xcb_window_t window) {
 }  // namespace
 
 TStartRequest DesktopEntryCommand(const QString& desktopFile) {
+  const TDesktopEntry entry = ReadDesktopEntry(desktopFile);
   TStartRequest request;
-  QStringList words;
-  for (const QString& word : ExecWords(DesktopEntryValue(desktopFile, QStringLiteral("Exec")))) {
-    // A word that was only a field code (%f, %U) stands for nothing.
-    const QString plain = WithoutFieldCodes(word);
-    if (!plain.isEmpty() || !word.startsWith(u'%')) words.append(plain);
-  }
-  if (words.isEmpty() || words.first().isEmpty()) return request;
-  request.program = words.takeFirst();
-  request.arguments = words;
+  request.program = entry.program;
+  request.arguments = entry.arguments;
   return request;
+}
+
+std::optional<TTerminal> FindTerminal() {
+  for (const TKnownTerminal& known : kTerminals) {
+    const QString program = QStandardPaths::findExecutable(QString::fromLatin1(known.name));
+    if (program.isEmpty()) continue;
+    TTerminal terminal{program, {}};
+    if (*known.executeOption)
+      terminal.executeOption.append(QString::fromLatin1(known.executeOption));
+    return terminal;
+  }
+  return std::nullopt;
+}
+
+std::optional<TScriptInterpreter> ScriptInterpreter(const QString& script) {
+  const QString line = ShebangLine(script);
+  if (line.isEmpty()) return std::nullopt;
+  const qsizetype blank = line.indexOf(QRegularExpression(QStringLiteral("[ \\t]")));
+  const QString interpreter = blank < 0 ? line : line.left(blank);
+  const QString argument = blank < 0 ? QString() : line.mid(blank + 1).trimmed();
+  TScriptInterpreter result;
+  if (QFileInfo(interpreter).fileName() == QLatin1String("env")) {
+    // env runs the program its argument names; with -S the argument is split
+    // into the program and its own arguments first.
+    QStringList words{argument};
+    if (argument.startsWith(QLatin1String("-S"))) {
+      words =
+          argument.mid(2).split(QRegularExpression(QStringLiteral("[ \\t]+")), Qt::SkipEmptyParts);
+    }
+    // Variable settings (NAME=value) come before the program.
+    while (!words.isEmpty() && words.first().contains(u'=')) words.removeFirst();
+    if (words.isEmpty() || words.first().isEmpty()) return std::nullopt;
+    result.executable = CanonicalExecutable(words.takeFirst());
+    result.arguments = words;
+  } else {
+    result.executable = CanonicalExecutable(interpreter);
+    if (!argument.isEmpty()) result.arguments.append(argument);
+  }
+  if (result.executable.isEmpty()) return std::nullopt;
+  return result;
 }
 
 QString ProgramTarget(const QString& path) {
@@ -237,18 +217,35 @@ QString ProgramTarget(const QString& path) {
 
 TStartRequest StartRequestFor(const QString& path) {
   if (IsDesktopEntry(path)) {
-    TStartRequest request = DesktopEntryCommand(path);
-    if (!request.program.isEmpty()) return request;
+    const TDesktopEntry entry = ReadDesktopEntry(path);
+    if (!entry.program.isEmpty()) {
+      TStartRequest request;
+      request.program = entry.program;
+      request.arguments = entry.arguments;
+      // A folder that is gone would keep the program from starting at all.
+      if (QFileInfo(entry.workingFolder).isDir()) request.workingFolder = entry.workingFolder;
+      // Without any terminal the program still starts, only without a window.
+      if (entry.terminal) {
+        if (const std::optional<TTerminal> terminal = FindTerminal()) {
+          request.arguments =
+              terminal->executeOption + QStringList{request.program} + request.arguments;
+          request.program = terminal->program;
+        }
+      }
+      return request;
+    }
   }
-  if (IsExecutableFile(path)) return {path, {}, false};
-  return {path, {}, true};
+  TStartRequest request;
+  request.program = path;
+  request.openWithDesktop = !IsExecutableFile(path);
+  return request;
 }
 
 bool StartProgram(const QString& path) {
   const TStartRequest request = StartRequestFor(path);
   if (Hook()) return Hook()(request);
-  if (request.openWithDesktop) return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-  return QProcess::startDetached(request.program, request.arguments);
+  if (request.openWithDesktop) return OpenUrl(QUrl::fromLocalFile(path));
+  return QProcess::startDetached(request.program, request.arguments, request.workingFolder);
 }
 
 StartProgramHook SetStartProgramHook(StartProgramHook hook) {
@@ -264,17 +261,30 @@ bool ProcessRunsProgram(int64_t pid, const QString& target) {
   const QString executable = ProcessExecutable(pid);
   if (executable.isEmpty() || target.isEmpty()) return false;
   if (SamePath(executable, target)) return true;
+  // Any other process counts only as the interpreter of the script `target`: an
+  // editor or viewer holding the script open is not the program running.
+  const std::optional<TScriptInterpreter> interpreter = ScriptInterpreter(target);
+  if (!interpreter || !SamePath(executable, interpreter->executable)) return false;
   QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
   if (!cmdline.open(QIODevice::ReadOnly)) return false;
   const QList<QByteArray> words = cmdline.read(64 * 1024).split('\0');
-  // After the interpreter: at most one option word (the "#!" line's), then the script.
-  for (qsizetype i = 1; i < words.size() && i <= 2; ++i) {
-    const QString word = QFile::decodeName(words.at(i));
-    if (word.isEmpty()) return false;
-    if (word.startsWith(u'-')) continue;
-    const QString cwd = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(pid)).symLinkTarget();
-    const QString script = QFileInfo(QDir(cwd), word).canonicalFilePath();
+  const QString cwd = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(pid)).symLinkTarget();
+  const auto isTarget = [&](qsizetype i) {
+    if (i >= words.size() || words.at(i).isEmpty()) return false;
+    const QString script = QFileInfo(QDir(cwd), QFile::decodeName(words.at(i))).canonicalFilePath();
     return !script.isEmpty() && SamePath(script, target);
+  };
+  // Started through its "#!" line: the line's own arguments, then the script.
+  const QStringList& lineArguments = interpreter->arguments;
+  bool throughLine = words.size() > lineArguments.size() + 1;
+  for (qsizetype i = 0; throughLine && i < lineArguments.size(); ++i)
+    throughLine = QFile::decodeName(words.at(i + 1)) == lineArguments.at(i);
+  if (throughLine && isTarget(lineArguments.size() + 1)) return true;
+  // Started as "interpreter [options] script": the first word that is no option.
+  constexpr qsizetype kMaxOptions = 8;
+  for (qsizetype i = 1; i < words.size() && i <= kMaxOptions + 1; ++i) {
+    if (words.at(i).startsWith('-')) continue;
+    return isTarget(i);
   }
   return false;
 }

@@ -20,6 +20,8 @@ namespace frivo {
 struct TStartRequest {
   QString program;
   QStringList arguments;
+  // Empty: the program inherits this program's current folder.
+  QString workingFolder;
   bool openWithDesktop = false;
 };
 
@@ -33,8 +35,31 @@ struct TStartRequest {
 // links resolved. An entry that cannot be resolved stands for itself.
 [[nodiscard]] QString ProgramTarget(const QString& path);
 
-// How a launcher entry is started: a desktop entry through its Exec= line, an
-// executable file directly, anything else through the desktop.
+// The desktop's terminal: its program and the words after which it takes the
+// command to run in its window ("x-terminal-emulator -e prog args" on Debian).
+struct TTerminal {
+  QString program;
+  QStringList executeOption;
+};
+// The first terminal found in PATH: the x-terminal-emulator alternative, else a
+// well-known terminal. Nothing when there is none.
+[[nodiscard]] std::optional<TTerminal> FindTerminal();
+
+// The interpreter a script's "#!" line names, as a running process reports its
+// executable (found in PATH for "#!/usr/bin/env name", links resolved), and the
+// arguments of the line that come before the script's path when the script is
+// started through that line. Nothing for a file without a "#!" line or whose
+// interpreter does not exist.
+struct TScriptInterpreter {
+  QString executable;
+  QStringList arguments;
+};
+[[nodiscard]] std::optional<TScriptInterpreter> ScriptInterpreter(const QString& script);
+
+// How a launcher entry is started: a desktop entry through its Exec= line (in its
+// Path= folder when that exists; with Terminal=true inside the desktop's
+// terminal, or directly when there is none), an executable file directly,
+// anything else through the desktop.
 [[nodiscard]] TStartRequest StartRequestFor(const QString& path);
 
 // Starts the program of a launcher entry. Failures are not reported (false).
@@ -65,10 +90,11 @@ bool BringToFront(const TProgramWindow& window);
 [[nodiscard]] QString ProcessExecutable(int64_t pid);
 
 // Whether a process runs the program `target` (a ProgramTarget): its executable
-// is `target`, or it is an interpreter running `target` as its script. A script
-// started through its "#!" line runs as its interpreter with the script's path
-// as the first argument that is not an option (relative to the process's
-// working folder).
+// is `target`, or it is the interpreter of the script `target` (ScriptInterpreter)
+// running that script. A script started through its "#!" line runs as its
+// interpreter with the line's arguments and then the script's path; started by
+// hand, the script is the interpreter's first argument that is no option. Paths
+// are taken relative to the process's working folder.
 [[nodiscard]] bool ProcessRunsProgram(int64_t pid, const QString& target);
 
 }  // namespace frivo

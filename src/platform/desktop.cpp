@@ -2,8 +2,10 @@
 // Copyright (c) 2026 The Frivo developers
 #include "platform/desktop.h"
 
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QStandardPaths>
+#include <utility>
 
 namespace frivo {
 
@@ -11,6 +13,11 @@ namespace {
 
 ModifierHook& Hook() {
   static ModifierHook hook;
+  return hook;
+}
+
+OpenUrlHook& UrlHook() {
+  static OpenUrlHook hook;
   return hook;
 }
 
@@ -46,6 +53,15 @@ QString PicturesFolder() {
 }
 QString ProgramFilesFolder() {
   return QStringLiteral("/usr/bin/");
+}
+
+bool OpenUrl(const QUrl& url) {
+  if (UrlHook()) return UrlHook()(url);
+  return QDesktopServices::openUrl(url);
+}
+
+OpenUrlHook SetOpenUrlHook(OpenUrlHook hook) {
+  return std::exchange(UrlHook(), std::move(hook));
 }
 
 }  // namespace frivo

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 #include <functional>
 
 namespace frivo {
@@ -32,5 +33,15 @@ ModifierHook SetModifierHook(ModifierHook hook);
 [[nodiscard]] QString ProgramFilesFolder();
 // A folder path with exactly one trailing "/" (empty stays empty).
 [[nodiscard]] QString WithTrailingSlash(const QString& folder);
+
+// ---- URL handler -----------------------------------------------------------------
+// Hands a URL (a web address, or a local file as a file: URL) to the desktop's
+// handler for its type: the default browser for a web page or an HTML file.
+// False when no handler took it.
+bool OpenUrl(const QUrl& url);
+// Tests see the URL here instead of a handler being started; the hook's result is
+// OpenUrl's. An empty function restores the desktop's handler.
+using OpenUrlHook = std::function<bool(const QUrl& url)>;
+OpenUrlHook SetOpenUrlHook(OpenUrlHook hook);
 
 }  // namespace frivo

@@ -7,13 +7,17 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QProcess>
-#include <QTemporaryDir>
+#include <QUrl>
 
 #include "app/my_label.h"
 #include "app/version_record.h"
+#include "common/scoped_hook.h"
+#include "common/temp_dir.h"
+#include "platform/desktop.h"
 #include "support/version_info.h"
 
 namespace frivo {
@@ -79,30 +83,132 @@ TEST(VersionDialog, LinkAndMemoChangeTheSize) {
   EXPECT_EQ(dialog.minimumSize(), dialog.ClientSize());
 }
 
-TEST(VersionDialog, ClickingTheLinkOpensIt) {
-  THelp_VersionInfo dialog(WithRecord());
-  const QString url = HelpPageUrl();
-  EXPECT_TRUE(url.startsWith(QStringLiteral("file:///"))) << url.toStdString();
-  EXPECT_TRUE(url.endsWith(QStringLiteral("README.md")));
-  dialog.SetLink(url);
-  QString opened;
-  THelp_VersionInfo::SetOpenUrlHook([&](const QString& link) {
-    opened = link;
+// The URL a left click on the dialog's link hands to the desktop, as the
+// desktop's URL handler would receive it; empty when nothing was opened.
+QUrl ClickLink(THelp_VersionInfo& dialog, Qt::MouseButton button = Qt::LeftButton,
+               QPointF at = QPointF(2, 2)) {
+  QUrl opened;
+  const test::ScopedHook<OpenUrlHook> hook(&SetOpenUrlHook, [&](const QUrl& url) {
+    opened = url;
     return true;
   });
-  // Other buttons, and a release off the link, open nothing.
-  QMouseEvent right(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::RightButton,
-                    Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(dialog.LinkLabel(), &right);
-  QMouseEvent outside(QEvent::MouseButtonRelease, QPointF(-5, 2), QPointF(-5, 2), Qt::LeftButton,
-                      Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(dialog.LinkLabel(), &outside);
-  EXPECT_TRUE(opened.isEmpty());
-  QMouseEvent click(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
-                    Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(dialog.LinkLabel(), &click);
-  THelp_VersionInfo::SetOpenUrlHook(nullptr);
-  EXPECT_EQ(opened, url);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, at, button, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(dialog.LinkLabel(), &release);
+  return opened;
+}
+
+TEST(VersionDialog, OnlyALeftClickOnTheLinkOpensIt) {
+  THelp_VersionInfo dialog(WithRecord());
+  const QString url = QStringLiteral("https://example.org/help");
+  dialog.SetLink(url);
+  EXPECT_TRUE(ClickLink(dialog, Qt::RightButton).isEmpty());
+  EXPECT_TRUE(ClickLink(dialog, Qt::LeftButton, QPointF(-5, 2)).isEmpty()) << "released off it";
+  EXPECT_EQ(ClickLink(dialog), QUrl(url));
+}
+
+TEST(VersionDialog, PartsFollowAResize) {
+  THelp_VersionInfo dialog(WithRecord());
+  dialog.SetLink(QStringLiteral("https://example.org/help"));
+  dialog.SetMemo(QStringLiteral("memo"));
+  dialog.show();
+  QApplication::processEvents();
+  const QSize designed = dialog.size();
+  auto* pnlVer = dialog.findChild<QWidget*>(QStringLiteral("pnlVer"));
+  auto* pnlMemo = dialog.findChild<QWidget*>(QStringLiteral("pnlMemo"));
+  auto* edtMemo = dialog.findChild<QWidget*>(QStringLiteral("edtMemo"));
+  auto* pnlCmd = dialog.findChild<QWidget*>(QStringLiteral("pnlCmd"));
+  auto* btnClose = dialog.findChild<QWidget*>(QStringLiteral("btnClose"));
+  ASSERT_TRUE(pnlVer && pnlMemo && edtMemo && pnlCmd && btnClose);
+  const int cmdHeight = pnlCmd->height();
+  const QPoint linkAt = dialog.LinkLabel()->pos();
+  const int buttonGap = cmdHeight - btnClose->geometry().bottom();
+
+  for (const QSize size : {designed + QSize(230, 140), designed + QSize(1, 1), designed}) {
+    SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+    dialog.resize(size);
+    QApplication::processEvents();
+    ASSERT_EQ(dialog.size(), size);
+    EXPECT_EQ(dialog.ClientSize(), size);
+    EXPECT_EQ(pnlVer->geometry(), QRect(0, 0, size.width(), 40));
+    // The command panel keeps its height at the bottom; the memo takes the rest.
+    EXPECT_EQ(pnlCmd->geometry(), QRect(0, size.height() - cmdHeight, size.width(), cmdHeight));
+    EXPECT_EQ(pnlMemo->geometry(), QRect(0, 40, size.width(), size.height() - 40 - cmdHeight));
+    EXPECT_EQ(edtMemo->width(), size.width());
+    EXPECT_EQ(edtMemo->height(), pnlMemo->height() - 2);
+    // The link stays at the left, OK stays centred at the bottom.
+    EXPECT_EQ(dialog.LinkLabel()->pos(), linkAt);
+    EXPECT_EQ(btnClose->size(), QSize(88, 21));
+    EXPECT_EQ(btnClose->x(), (size.width() - 88) / 2);
+    EXPECT_EQ(cmdHeight - btnClose->geometry().bottom(), buttonGap);
+  }
+  // A text set after a resize changes the size the user gave, not the designed one.
+  dialog.resize(designed + QSize(100, 60));
+  QApplication::processEvents();
+  dialog.SetMemo(QString());
+  QApplication::processEvents();
+  EXPECT_EQ(dialog.ClientSize(), QSize(designed.width() + 100, 40 + cmdHeight));
+  EXPECT_EQ(pnlCmd->geometry().bottom() + 1, dialog.ClientSize().height());
+  EXPECT_FALSE(pnlMemo->isVisible());
+}
+
+// Installs the documentation of this build into a fresh prefix, as a package does.
+bool InstallDocumentation(const QString& prefix) {
+  QProcess install;
+  install.start(
+      QStringLiteral(FRIVO_CMAKE_COMMAND),
+      {QStringLiteral("--install"), QStringLiteral(FRIVO_BUILD_DIR), QStringLiteral("--component"),
+       QStringLiteral("doc"), QStringLiteral("--prefix"), prefix});
+  return install.waitForFinished(120000) && install.exitStatus() == QProcess::NormalExit &&
+         install.exitCode() == 0;
+}
+
+TEST(HelpPage, TheInstalledPageOpensThroughTheDesktop) {
+  test::TempDir prefix;
+  ASSERT_TRUE(InstallDocumentation(prefix.Path()));
+  const QString programFolder = prefix.File(QStringLiteral("bin"));
+  THelp_VersionInfo dialog(WithRecord());
+  dialog.SetLink(HelpPageUrlFor(programFolder));
+  const QUrl opened = ClickLink(dialog);
+  ASSERT_TRUE(opened.isLocalFile()) << opened.toString().toStdString();
+  const QString page = opened.toLocalFile();
+  EXPECT_TRUE(page.startsWith(QDir(prefix.Path()).canonicalPath() + QLatin1Char('/')) ||
+              page.startsWith(prefix.Path()))
+      << page.toStdString();
+  EXPECT_TRUE(page.endsWith(QStringLiteral(".html"))) << "a page the desktop gives a browser";
+  ASSERT_TRUE(QFileInfo(page).isFile());
+  // The page a user needs: Japanese, with the commands, keys and command line.
+  const QString text = QString::fromUtf8(test::ReadAll(page));
+  for (const char* needed : {"lang=\"ja\"", "charset=\"utf-8\"", "ビデオ映像をキャプチャ",
+                             "Page Up", "/T:", "/S:", "frivo-grab"})
+    EXPECT_TRUE(text.contains(QString::fromUtf8(needed))) << needed;
+}
+
+TEST(HelpPage, WithoutAnInstalledPageTheCopyBesideTheProgramOrNothing) {
+  // The build puts a copy beside the program.
+  const QString builtPage = QStringLiteral(FRIVO_PROGRAM_DIR "/help.html");
+  ASSERT_TRUE(QFileInfo(builtPage).isFile());
+  EXPECT_EQ(HelpPageUrlFor(QStringLiteral(FRIVO_PROGRAM_DIR)),
+            QUrl::fromLocalFile(builtPage).toString());
+
+  // The installed page wins over a copy beside the program.
+  test::TempDir prefix;
+  ASSERT_TRUE(InstallDocumentation(prefix.Path()));
+  const QString bin = prefix.File(QStringLiteral("bin"));
+  ASSERT_TRUE(QDir().mkpath(bin));
+  ASSERT_TRUE(test::WriteAll(bin + QStringLiteral("/help.html"), "<html></html>"));
+  EXPECT_TRUE(HelpPageUrlFor(bin).contains(QStringLiteral("/share/doc/frivo/help.html")));
+  ASSERT_TRUE(QDir(prefix.File(QStringLiteral("share"))).removeRecursively());
+  EXPECT_EQ(HelpPageUrlFor(bin),
+            QUrl::fromLocalFile(QDir(bin).filePath(QStringLiteral("help.html"))).toString());
+
+  // With neither there is no link at all, never a path of the machine the
+  // program was built on; the dialog then shows no link line.
+  test::TempDir empty;
+  EXPECT_EQ(HelpPageUrlFor(empty.Path()), QString());
+  EXPECT_EQ(HelpPageUrlFor(QString()), QString());
+  THelp_VersionInfo dialog(WithRecord());
+  dialog.SetLink(HelpPageUrlFor(empty.Path()));
+  EXPECT_FALSE(dialog.LinkLabel()->isVisibleTo(&dialog));
 }
 
 TEST(MyLabel, MeasuresWithMarginsAndBorder) {
