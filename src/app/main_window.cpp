@@ -95,6 +95,7 @@ TApp_TOOLBmpCaptureEx::TApp_TOOLBmpCaptureEx(const TMyParam* param, QWidget* par
   BuildWidgets();
   BuildMenus();
   BuildToolBars();
+  CreateLauncher();
 
   timerTime_.setObjectName(QStringLiteral("Timer_Time"));
   timerTime_.setInterval(60);
@@ -284,7 +285,6 @@ void TApp_TOOLBmpCaptureEx::FormCreate(const TMyParam* param) {
 
   Dialog_Open.initialDir = VideoFolder();
   Dialog_SaveAs.initialDir = PicturesFolder();
-  Dialog_Program.initialDir = ProgramFilesFolder();
   Dialog_SaveAs.filter = QString::fromUtf8(kSaveFilter);
   Action(ActionId::FileSavePng)->setVisible(false);
   Action(ActionId::FileSaveTiff)->setVisible(false);

@@ -13,7 +13,7 @@
 
 #include "app/action_table.h"
 #include "capture/capture_run.h"
-#include "launcher/program_list.h"
+#include "launcher/launcher_menus.h"
 #include "platform/dialogs.h"
 #include "playback/playback_graph.h"
 
@@ -127,7 +127,6 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
 
   TFileDialog Dialog_Open;
   TFileDialog Dialog_SaveAs;
-  TFileDialog Dialog_Program;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -179,7 +178,6 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
   // main_window_pending.cpp.
   void LoadSettings();
   void SaveSettings();
-  void AddToOpenHistory(const QString& path);
 
   // Seek bar events.
   void TrackBar1MouseDown(QMouseEvent* event);
@@ -222,25 +220,12 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
   QImage previewBitmap_;
   int selectedIndex_ = 0;
 
-  // ---- Settings, open history, program launcher and file drop -------------------
-  // (main_window_launcher.cpp; the settings file itself is read and written by
-  // settings.h)
+  // ---- Launcher and file drop (main_window_launcher.cpp) ----------------------------
  public:
-  // The program list and the open history (most recent first).
-  [[nodiscard]] TProgramList& ProgramList() { return programs_; }
-  [[nodiscard]] const QStringList& OpenHistory() const { return openHistory_; }
-  // Replaces the history (the settings file's lines are added last to first).
-  void SetOpenHistory(const QStringList& history);
-  // Regenerates the four program menus and the hidden list from the program list,
-  // and enables Action_Program and Action_ProgramDel when it is not empty.
-  void RebuildProgramMenus();
+  // The program list, its menus and the open history.
+  [[nodiscard]] TLauncherMenus& Launcher() { return *launcher_; }
   // Deletes the entry of a clicked delete-menu item after asking.
   void Action_ProgramDelExecute(QObject* sender);
-  // Opens the file of a clicked history item.
-  void MenuItem_OpenHistoryClick(QObject* sender);
-  // The hidden list box that holds the program list; its current item is the one
-  // Action_ProgramRun starts when it is not invoked from a program menu item.
-  [[nodiscard]] QComboBox* ProgramComboBox() const { return comboBoxProgram_; }
   // True while a dropped file is being opened (no further drop is accepted).
   [[nodiscard]] bool DropPending() const { return dropPending_; }
 
@@ -249,15 +234,11 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  void RebuildOpenHistoryMenu();
-  // Builds the hidden Panel_Program with ComboBox_Program and registers the
-  // window as a drop target; runs while the window is constructed.
-  [[nodiscard]] QComboBox* CreateLauncherParts();
+  // Makes the launcher over the window's program and history menus.
+  void CreateLauncher();
 
-  TProgramList programs_;
-  QStringList openHistory_;
+  TLauncherMenus* launcher_ = nullptr;
   bool dropPending_ = false;
-  QComboBox* comboBoxProgram_ = CreateLauncherParts();
 };
 
 // Whether a path names a file that can be opened: an existing file that is not a

@@ -128,7 +128,7 @@ void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
   trackBar_->setMaximum(static_cast<int>(graph_.Duration * 10));
   labelDuration_->setText(QStringLiteral("/") + FormatTime(3, graph_.Duration));
   Action_PlayRate_10Execute(nullptr);
-  AddToOpenHistory(path);
+  launcher_->AddToHistory(path);
 
   if (graph_.RestorePending) {
     SeekTo(graph_.RestorePosition);

@@ -75,15 +75,15 @@ void LoadWindowSettings(TMyIniFile& ini, TApp_TOOLBmpCaptureEx& window, bool kee
   ReadCheck(ini, kPlay, "Mute", window.Action(ActionId::PlayMute));
   ReadCheck(ini, kProgram, "Foreground", window.Action(ActionId::ProgramForeground));
 
-  window.ProgramList().Assign(ReadLines(ini, kProgramList));
-  window.RebuildProgramMenus();
+  window.Launcher().Programs().Assign(ReadLines(ini, kProgramList));
+  window.Launcher().RebuildProgramMenus();
 
   window.Dialog_Open.initialDir =
       ini.ReadString(S(kDialog), QStringLiteral("OpenPath"), window.Dialog_Open.initialDir);
   window.Dialog_SaveAs.initialDir =
       ini.ReadString(S(kDialog), QStringLiteral("SavePath"), window.Dialog_SaveAs.initialDir);
-  window.Dialog_Program.initialDir = ini.ReadString(S(kDialog), QStringLiteral("SelProgramPath"),
-                                                    window.Dialog_Program.initialDir);
+  window.Launcher().Dialog_Program.initialDir = ini.ReadString(
+      S(kDialog), QStringLiteral("SelProgramPath"), window.Launcher().Dialog_Program.initialDir);
   window.Dialog_Open.filterIndex = ini.ReadInteger(S(kDialog), QStringLiteral("OpenFilterIndex"),
                                                    window.Dialog_Open.filterIndex);
   window.Dialog_SaveAs.filterIndex = ini.ReadInteger(S(kDialog), QStringLiteral("SaveFilterIndex"),
@@ -99,7 +99,7 @@ void LoadWindowSettings(TMyIniFile& ini, TApp_TOOLBmpCaptureEx& window, bool kee
   ReadCheck(ini, kOption, "SampleGrabber", window.Action(ActionId::CaptureSampleGrabber));
 
   if (ini.SectionExists(S(kOpenHistory)))
-    window.SetOpenHistory(HistoryFromLines(ReadLines(ini, kOpenHistory)));
+    window.Launcher().SetHistory(HistoryFromLines(ReadLines(ini, kOpenHistory)));
 }
 
 // Every section written moves to the end of the file, so the order here is the
@@ -108,11 +108,12 @@ void SaveWindowSettings(TMyIniFile& ini, TApp_TOOLBmpCaptureEx& window, bool kee
   if (!keepBounds) WriteBounds(ini, S(kBounds), window);
   WriteCheck(ini, kPlay, "Mute", window.Action(ActionId::PlayMute));
   WriteCheck(ini, kProgram, "Foreground", window.Action(ActionId::ProgramForeground));
-  WriteLines(ini, kProgramList, window.ProgramList().Paths());
+  WriteLines(ini, kProgramList, window.Launcher().Programs().Paths());
 
   ini.WriteString(S(kDialog), QStringLiteral("OpenPath"), window.Dialog_Open.initialDir);
   ini.WriteString(S(kDialog), QStringLiteral("SavePath"), window.Dialog_SaveAs.initialDir);
-  ini.WriteString(S(kDialog), QStringLiteral("SelProgramPath"), window.Dialog_Program.initialDir);
+  ini.WriteString(S(kDialog), QStringLiteral("SelProgramPath"),
+                  window.Launcher().Dialog_Program.initialDir);
   ini.WriteInteger(S(kDialog), QStringLiteral("OpenFilterIndex"), window.Dialog_Open.filterIndex);
   ini.WriteInteger(S(kDialog), QStringLiteral("SaveFilterIndex"), window.Dialog_SaveAs.filterIndex);
 
@@ -122,7 +123,7 @@ void SaveWindowSettings(TMyIniFile& ini, TApp_TOOLBmpCaptureEx& window, bool kee
   WriteCheck(ini, kOption, "HintPopup", window.Action(ActionId::ShowHintPopup));
   WriteCheck(ini, kOption, "SampleGrabber", window.Action(ActionId::CaptureSampleGrabber));
 
-  WriteLines(ini, kOpenHistory, window.OpenHistory());
+  WriteLines(ini, kOpenHistory, window.Launcher().History());
 }
 
 }  // namespace frivo

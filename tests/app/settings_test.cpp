@@ -187,7 +187,7 @@ TEST_F(SettingsTest, ShiftAndCtrlSkipReadingAndWriting) {
   modifiers_ = {true, true};
   Start();
   EXPECT_FALSE(Action(ActionId::PlayMute)->isChecked());
-  EXPECT_TRUE(window_->ProgramList().IsEmpty());
+  EXPECT_TRUE(window_->Launcher().Programs().IsEmpty());
   EXPECT_FALSE(Action(ActionId::ProgramDel)->isEnabled());
   Action(ActionId::ShowToolBar)->setChecked(false);
   Exit();
@@ -197,7 +197,7 @@ TEST_F(SettingsTest, ShiftAndCtrlSkipReadingAndWriting) {
   modifiers_ = {};
   Start();
   EXPECT_TRUE(Action(ActionId::PlayMute)->isChecked());
-  EXPECT_EQ(window_->ProgramList().Paths(), QStringList{"/bin/true"});
+  EXPECT_EQ(window_->Launcher().Programs().Paths(), QStringList{"/bin/true"});
   EXPECT_TRUE(Action(ActionId::ProgramDel)->isEnabled());
 }
 
@@ -218,7 +218,7 @@ TEST_F(SettingsTest, HistoryLoadsTheFirstTenLinesAndSavesTopToBottom) {
     SCOPED_TRACE(c.lines.join(u',').toStdString());
     test::WriteAll(Ini(), ("[CAPTURE_OpenHistory]\r\n" + c.lines.join("\r\n") + "\r\n").toUtf8());
     Start();
-    EXPECT_EQ(window_->OpenHistory(), c.history);
+    EXPECT_EQ(window_->Launcher().History(), c.history);
     const QList<QAction*> items = window_->Menu(QStringLiteral("Menu_OpenHistory"))->actions();
     ASSERT_EQ(items.size(), c.history.size());
     EXPECT_EQ(items.first()->text(), c.history.first().mid(3));
@@ -235,13 +235,13 @@ TEST_F(SettingsTest, PathsOutsideCp932SurviveASaveAndALoad) {
                          media + "\r\n")
                             .toUtf8());
   Start();
-  EXPECT_EQ(window_->ProgramList().Paths(), QStringList{program});
+  EXPECT_EQ(window_->Launcher().Programs().Paths(), QStringList{program});
   Exit();
   const QByteArray written = test::ReadAll(Ini());
   EXPECT_TRUE(written.startsWith("\xEF\xBB\xBF")) << "UTF-8 with a byte-order mark";
   Start();
-  EXPECT_EQ(window_->ProgramList().Paths(), QStringList{program});
-  EXPECT_EQ(window_->OpenHistory(), QStringList{media});
+  EXPECT_EQ(window_->Launcher().Programs().Paths(), QStringList{program});
+  EXPECT_EQ(window_->Launcher().History(), QStringList{media});
   // Captions show the real name, "&" as itself.
   const QList<QAction*> run = window_->Menu(QStringLiteral("Menu_Program"))->actions();
   ASSERT_EQ(run.size(), 1);
@@ -260,7 +260,7 @@ TEST_F(SettingsTest, RandomBytesGiveTheDefaults) {
     EXPECT_TRUE(Action(ActionId::ShowToolBar)->isChecked());
     EXPECT_TRUE(Action(ActionId::CaptureSampleGrabber)->isChecked());
     EXPECT_FALSE(Action(ActionId::PlayMute)->isChecked());
-    EXPECT_LE(window_->OpenHistory().size(), 10);
+    EXPECT_LE(window_->Launcher().History().size(), 10);
     Exit();
   }
 }

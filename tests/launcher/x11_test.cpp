@@ -17,10 +17,9 @@
 #include <cstring>
 #include <memory>
 
-#include "app/main_window.h"
-#include "app/settings.h"
 #include "common/scoped_hook.h"
 #include "common/temp_dir.h"
+#include "launcher/launcher_menus.h"
 #include "launcher/program_start.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
@@ -150,8 +149,6 @@ TEST_F(X11Test, FindsTheProgramsWindowsPreferringAMinimizedOne) {
 
 TEST_F(X11Test, OptionOnRaisesTheRunningInstanceAndStartsNothing) {
   test::TempDir dir;
-  const test::ScopedHook<SettingsPathHook> pathHook(
-      &SetSettingsPathHook, [&dir] { return dir.File(QStringLiteral("frivo.ini")); });
   const test::ScopedHook<ModifierHook> modifierHook(&SetModifierHook,
                                                     [] { return ModifierState{}; });
   QStringList started;
@@ -167,17 +164,23 @@ TEST_F(X11Test, OptionOnRaisesTheRunningInstanceAndStartsNothing) {
                                                       return true;
                                                     });
   {
-    TApp_TOOLBmpCaptureEx window;
+    QWidget window;
+    QMenu fileMenu, runMenu, deleteMenu, historyMenu;
+    QAction program, programDelete, foreground;
+    foreground.setCheckable(true);
+    TLauncherParts parts{&fileMenu,    &runMenu, &deleteMenu,    &deleteMenu,
+                         &historyMenu, &program, &programDelete, &foreground};
+    TLauncherMenus launcher(parts, &window, QStringLiteral("frivo"));
     const QString script = dir.File(QStringLiteral("not running"));
     test::WriteAll(script, "#!/bin/sh\n");
     QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
     for (const QString& path : {Self(), script}) {
       answer = path;
-      window.Action(ActionId::ProgramAdd)->trigger();
+      launcher.AddProgram(false);
     }
-    window.Action(ActionId::ProgramForeground)->setChecked(true);
+    foreground.setChecked(true);
     const xcb_window_t iconic = MakeWindow(true);
-    QList<QAction*> items = window.Menu(QStringLiteral("Menu_Program"))->actions();
+    QList<QAction*> items = runMenu.actions();
     ASSERT_EQ(items.size(), 2);
     items.at(0)->trigger();
     EXPECT_TRUE(started.isEmpty());
@@ -187,7 +190,7 @@ TEST_F(X11Test, OptionOnRaisesTheRunningInstanceAndStartsNothing) {
     EXPECT_EQ(started, QStringList{script});
     // Option off: a second instance even though one runs.
     started.clear();
-    window.Action(ActionId::ProgramForeground)->setChecked(false);
+    foreground.setChecked(false);
     items.at(0)->trigger();
     EXPECT_EQ(started, QStringList{Self()});
     xcb_destroy_window(connection_, iconic);
