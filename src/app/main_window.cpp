@@ -24,6 +24,7 @@
 #include "app/app_icon.h"
 #include "app/command_line.h"
 #include "app/main_layout.h"
+#include "app/menu_builder.h"
 #include "capture/preview_view.h"
 #include "capture/sample_grabber_cb.h"
 #include "capture/thumbnail_strip.h"
@@ -43,42 +44,9 @@ constexpr int kControlHeight = 22;
 constexpr int kClientWidth = 504;
 constexpr int kClientHeight = 366;
 
-// Names of the toolbar buttons of single actions that carry a design name.
-const char* ToolBarButtonName(ActionId action) {
-  if (action == ActionId::CaptureNow) return "Button_Capture_Now";
-  if (action == ActionId::ZoomAlwaysFit) return "ToolButton_ZoomFit";
-  return nullptr;
-}
-
 const char kSaveFilter[] =
     "BMP (*.bmp)|*.bmp|GIF (*.gif)|*.gif|JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg|"
     "すべてのファイル (*.*)|*.*";
-
-// Icons of the toolbar actions from the style; the rest show their captions.
-struct TIconRow {
-  ActionId action;
-  QStyle::StandardPixmap icon;
-};
-constexpr TIconRow kIcons[] = {
-    {ActionId::FileOpen, QStyle::SP_DialogOpenButton},
-    {ActionId::FileSaveAs, QStyle::SP_DialogSaveButton},
-    {ActionId::EditCopy, QStyle::SP_FileDialogContentsView},
-    {ActionId::Zoom100, QStyle::SP_FileDialogDetailedView},
-    {ActionId::ZoomAlwaysFit, QStyle::SP_TitleBarMaxButton},
-    {ActionId::Program, QStyle::SP_ComputerIcon},
-    {ActionId::ProgramAdd, QStyle::SP_FileDialogNewFolder},
-    {ActionId::ProgramForeground, QStyle::SP_TitleBarNormalButton},
-    {ActionId::ShowToolBar, QStyle::SP_ToolBarHorizontalExtensionButton},
-    {ActionId::ShowStatusBar, QStyle::SP_FileDialogListView},
-    {ActionId::ShowHintPopup, QStyle::SP_MessageBoxInformation},
-    {ActionId::PlayPlayPause, QStyle::SP_MediaPlay},
-    {ActionId::PlaySkip1minBack, QStyle::SP_MediaSkipBackward},
-    {ActionId::PlayFrameBack, QStyle::SP_MediaSeekBackward},
-    {ActionId::PlayFrameNext, QStyle::SP_MediaSeekForward},
-    {ActionId::PlaySkip1minNext, QStyle::SP_MediaSkipForward},
-    {ActionId::PlayMute, QStyle::SP_MediaVolume},
-    {ActionId::CaptureNow, QStyle::SP_DialogApplyButton},
-};
 
 QLabel* NewLabel(const char* name, QWidget* parent) {
   auto* label = new QLabel(parent);
@@ -93,8 +61,14 @@ TApp_TOOLBmpCaptureEx::TApp_TOOLBmpCaptureEx(const TMyParam* param, QWidget* par
   setObjectName(QStringLiteral("App_TOOLBmpCaptureEx"));
   actions_ = CreateActions(this);
   BuildWidgets();
-  BuildMenus();
-  BuildToolBars();
+  menus_ = BuildMenus(menuBar(), actions_);
+  const TToolBars bars = BuildToolBars(this, panelControl_, actions_, menus_);
+  toolBarMain_ = bars.main;
+  toolBarControl_ = bars.control;
+  playPauseButton_ = bars.playPause;
+  toolBarMain_->setFixedHeight(kToolBarHeight);
+  addToolBar(Qt::TopToolBarArea, toolBarMain_);
+  toolBarControl_->setFixedHeight(kControlHeight);
   CreateLauncher();
 
   timerTime_.setObjectName(QStringLiteral("Timer_Time"));
@@ -166,112 +140,6 @@ void TApp_TOOLBmpCaptureEx::BuildWidgets() {
   statusBar()->setObjectName(QStringLiteral("StatusBar_Hint"));
   statusBar()->setFixedHeight(kStatusBarHeight);
   statusBar()->setSizeGripEnabled(false);
-}
-
-void TApp_TOOLBmpCaptureEx::BuildMenus() {
-  for (const TMenuSpec& entry : PopupMenuSpecs()) {
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QString::fromLatin1(entry.name));
-    menus_.insert(menu->objectName(), menu);
-  }
-  // Fills `menu` from the items; nested submenus come and go.
-  auto fill = [this](QMenu* root, std::span<const TMenuItem> items) {
-    std::vector<QMenu*> stack{root};
-    for (const TMenuItem& item : items) {
-      QMenu* current = stack.back();
-      switch (item.kind) {
-        case TMenuItem::Kind::kSeparator:
-          current->addSeparator();
-          break;
-        case TMenuItem::Kind::kEnd:
-          stack.pop_back();
-          break;
-        case TMenuItem::Kind::kAction:
-          current->addAction(Action(item.action));
-          break;
-        case TMenuItem::Kind::kSubmenu: {
-          const QString name = QString::fromLatin1(item.name);
-          // A submenu that shows one of the pop-ups is that pop-up itself.
-          QMenu* sub = name == QLatin1String("MenuItem_ProgramDel")
-                           ? Menu(QStringLiteral("Menu_ProgramDel"))
-                           : nullptr;
-          if (!sub) {
-            sub = new QMenu(current);
-            sub->setObjectName(name);
-            menus_.insert(name, sub);
-          }
-          if (item.action != ActionId::kCount) {
-            QAction* action = Action(item.action);
-            sub->setTitle(action->text());
-            sub->menuAction()->setStatusTip(action->statusTip());
-            sub->menuAction()->setObjectName(QStringLiteral("MenuItem_") + action->objectName());
-            // The submenu follows the enabled state of the action that shows it.
-            connect(action, &QAction::enabledChanged, sub->menuAction(), &QAction::setEnabled);
-          } else {
-            sub->setTitle(QString::fromUtf8(item.caption));
-          }
-          current->addMenu(sub);
-          stack.push_back(sub);
-          break;
-        }
-      }
-    }
-  };
-  for (const TMenuSpec& entry : MainMenuSpecs()) {
-    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(entry.caption));
-    menu->setObjectName(QString::fromLatin1(entry.name));
-    menus_.insert(menu->objectName(), menu);
-    fill(menu, entry.items);
-  }
-  for (const TMenuSpec& entry : PopupMenuSpecs())
-    fill(Menu(QString::fromLatin1(entry.name)), entry.items);
-  // The default rate is shown in bold.
-  QFont bold = Action(ActionId::PlayRate_10)->font();
-  bold.setBold(true);
-  Action(ActionId::PlayRate_10)->setFont(bold);
-}
-
-void TApp_TOOLBmpCaptureEx::BuildToolBars() {
-  for (const TIconRow& row : kIcons) Action(row.action)->setIcon(style()->standardIcon(row.icon));
-  for (const TToolBarSpec& entry : ToolBarSpecs()) {
-    const bool main = QLatin1String(entry.name) == QLatin1String("ToolBar_Main");
-    auto* bar = new QToolBar(main ? static_cast<QWidget*>(this) : panelControl_);
-    bar->setObjectName(QString::fromLatin1(entry.name));
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setIconSize(QSize(16, 16));
-    bar->setContextMenuPolicy(Qt::PreventContextMenu);
-    for (const TToolItem& item : entry.items) {
-      if (item.action == ActionId::kCount) {
-        bar->addSeparator();
-        continue;
-      }
-      QAction* action = Action(item.action);
-      if (!item.menu) {
-        bar->addAction(action);
-        // The buttons other parts of the program know by name.
-        if (const char* name = ToolBarButtonName(item.action))
-          bar->widgetForAction(action)->setObjectName(QString::fromLatin1(name));
-        continue;
-      }
-      auto* button = new QToolButton(bar);
-      button->setObjectName(QStringLiteral("ToolButton_") + action->objectName().mid(7));
-      button->setDefaultAction(action);
-      button->setMenu(Menu(QString::fromLatin1(item.menu)));
-      button->setPopupMode(item.instant ? QToolButton::InstantPopup : QToolButton::MenuButtonPopup);
-      button->setAutoRaise(true);
-      bar->addWidget(button);
-      if (item.action == ActionId::PlayPlayPause) playPauseButton_ = button;
-    }
-    if (main) {
-      bar->setFixedHeight(kToolBarHeight);
-      addToolBar(Qt::TopToolBarArea, bar);
-      toolBarMain_ = bar;
-    } else {
-      bar->setFixedHeight(kControlHeight);
-      toolBarControl_ = bar;
-    }
-  }
 }
 
 void TApp_TOOLBmpCaptureEx::FormCreate(const TMyParam* param) {

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/action_table.h"
+#include "app/menu_builder.h"
 #include "capture/capture_run.h"
 #include "launcher/launcher_menus.h"
 #include "platform/dialogs.h"
@@ -137,8 +138,6 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
  private:
   // Creation, in the order it runs.
   void BuildWidgets();
-  void BuildMenus();
-  void BuildToolBars();
   void FormCreate(const TMyParam* param);
   void FormDestroy();
   // Key releases seen before any control; true when handled (always swallowed).
@@ -185,7 +184,7 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
   void TrackBar1MouseUp(QMouseEvent* event);
 
   TActionList actions_;
-  QHash<QString, QMenu*> menus_;
+  TMenuMap menus_;
   QToolBar* toolBarMain_ = nullptr;
   QToolBar* toolBarControl_ = nullptr;
 
