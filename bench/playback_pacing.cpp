@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "playback/graph_builder.h"
+#include "playback/playback_graph.h"
 #include "playback/video_widget.h"
 
 int main(int argc, char** argv) {
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   window.show();
   window.OpenMedia(QString::fromLocal8Bit(argv[1]));
   if (!window.Playback().IsOpen()) return 1;
-  const double frameTime = window.Playback().FrameTime;
+  const double frameTime = window.Playback().FrameTime();
 
   frivo::TVideoWidget* video = nullptr;
   QElapsedTimer clock;

@@ -23,8 +23,6 @@
 #include "app/main_window.h"
 #include "capture/capture_math.h"
 #include "capture/frame_receiver.h"
-#include "capture/sample_grabber_cb.h"
-#include "playback/graph_builder.h"
 #include "playback/transport_math.h"
 
 namespace {
@@ -45,25 +43,24 @@ double TimeUntil(F done) {
 
 void Measure(const QString& file) {
   TPlaybackGraph graph;
-  graph.CreateWithRenderer();
-  graph.AddSampleGrabber();
-  if (FAILED(graph.RenderFile(file)) || !graph.GrabberConnected()) {
+  (void)graph.CreateWithRenderer();
+  (void)graph.AddSampleGrabber();
+  if (!graph.RenderFile(file) || !graph.GrabberConnected()) {
     std::printf("%s: cannot be opened\n", qPrintable(file));
     return;
   }
-  graph.FrameTime = FrameRateFromAverageTime(graph.RendererAverageTimePerFrame()).frameTime;
+  graph.SetFrameTime(FrameRateFromAverageTime(graph.RendererAverageTimePerFrame()).frameTime);
   graph.TakePosition();
   int width = 0, height = 0;
   graph.VideoSize(&width, &height);
   TCaptureState state;
   PrepareHeadlessRun(state, graph, 5);
   std::atomic<int> delivered{0};
-  T_MySampleGrabberCB callback([&](double time, const BYTE* buffer, LONG length) {
+  (void)graph.SetFrameHandler([&](double time, const std::uint8_t* rows, long length) {
     TGraphCaptureAdapter adapter(graph);
-    (void)ReceiveFrame(state, adapter, time, buffer, length);
+    (void)ReceiveFrame(state, adapter, time, rows, length);
     ++delivered;
   });
-  (void)graph.Grabber->SetCallback(&callback, 1);
   graph.Pause();
   (void)graph.IsRunning(5000);
 
@@ -73,12 +70,12 @@ void Measure(const QString& file) {
     for (auto& record : state.Frames) record->Time = -1;
     graph.Pause();
     (void)graph.IsRunning(5000);
-    const TCaptureStart start = CaptureStart(0, at, graph.FrameTime);
+    const TCaptureStart start = CaptureStart(0, at, graph.FrameTime());
     state.CaptureStartTime = start.threshold;
     QElapsedTimer clock;
     clock.start();
     state.CaptureIndex.store(0);
-    graph.PutPosition(ClampPosition(start.seekTarget, graph.Duration, graph.FrameTime));
+    graph.PutPosition(ClampPosition(start.seekTarget, graph.Duration(), graph.FrameTime()));
     graph.Run();
     // Both from the start of the seek.
     const double first = TimeUntil([&] { return state.Frames[0]->Time >= 0; });
@@ -89,11 +86,11 @@ void Measure(const QString& file) {
   // On a file with key frames every 10 s (a_h264_1080p25_gop250.mp4): from a
   // key frame and from the middle of a group, next to ffmpeg from the same times.
   std::vector<std::pair<double, const char*>> extra;
-  if (graph.Duration > 70) extra = {{60.0, "key frame"}, {65.0, "mid-group"}};
+  if (graph.Duration() > 70) extra = {{60.0, "key frame"}, {65.0, "mid-group"}};
   std::vector<std::pair<double, double>> extraTimes;
   for (const auto& [at, what] : extra) extraTimes.push_back(capture(at));
 
-  const double mid = graph.Duration / 2;
+  const double mid = graph.Duration() / 2;
   const auto [firstMs, fiveMs] = capture(mid);
   // Let the pause settle: frames in flight reach the grabber first.
   (void)graph.IsRunning(5000);
@@ -112,14 +109,14 @@ void Measure(const QString& file) {
     const int before = delivered.load();
     QElapsedTimer step;
     step.start();
-    graph.PutPosition(ClampPosition(target, graph.Duration, graph.FrameTime));
+    graph.PutPosition(ClampPosition(target, graph.Duration(), graph.FrameTime()));
     if (TimeUntil([&] { return delivered.load() != before; }) < 0) return -1.0;
     return step.nsecsElapsed() / 1e6;
   };
   const double shown = state.LastSampleTime.load();
-  const double back = stepTo(shown - 1.5 * graph.FrameTime);
-  const double forward = stepTo(shown + 0.5 * graph.FrameTime);
-  (void)graph.Grabber->SetCallback(nullptr, 1);
+  const double back = stepTo(shown - 1.5 * graph.FrameTime());
+  const double forward = stepTo(shown + 0.5 * graph.FrameTime());
+  (void)graph.SetFrameHandler({});
   graph.Release();
 
   // ffmpeg writing the same five frames, as a whole process.

@@ -13,10 +13,8 @@
 #include "app/main_window.h"
 #include "capture/capture_math.h"
 #include "capture/frame_receiver.h"
-#include "capture/sample_grabber_cb.h"
 #include "imaging/image_writers.h"
 #include "platform/library_search.h"
-#include "playback/graph_builder.h"
 #include "playback/playback_graph.h"
 #include "playback/time_text.h"
 #include "playback/transport_math.h"
@@ -88,34 +86,33 @@ int main(int argc, char** argv) {
   SetAudioOutput(AudioOutput::kSilent);
   if (!MediaPathExists(file)) return Fail(file + QStringLiteral("\rファイルが存在しません"), 66);
   TPlaybackGraph graph;
-  graph.CreateWithRenderer();
-  graph.AddSampleGrabber();
-  if (FAILED(graph.RenderFile(file))) return Fail(file + QStringLiteral("\rは開けません"), 65);
+  (void)graph.CreateWithRenderer();
+  (void)graph.AddSampleGrabber();
+  if (!graph.RenderFile(file)) return Fail(file + QStringLiteral("\rは開けません"), 65);
   int width = 0, height = 0;
   graph.VideoSize(&width, &height);
   if (width < 1 || height < 1)
     return Fail(file + QStringLiteral("\rメディアにビデオ映像がありません"), 65);
   if (!graph.GrabberConnected()) return Fail(file + QStringLiteral("\rは開けません"), 65);
-  graph.FrameTime = FrameRateFromAverageTime(graph.RendererAverageTimePerFrame()).frameTime;
+  graph.SetFrameTime(FrameRateFromAverageTime(graph.RendererAverageTimePerFrame()).frameTime);
   graph.TakePosition();
 
   TCaptureState state;
   PrepareHeadlessRun(state, graph, count);
 
-  T_MySampleGrabberCB callback([&](double time, const BYTE* buffer, LONG length) {
+  (void)graph.SetFrameHandler([&](double time, const std::uint8_t* rows, long length) {
     TGraphCaptureAdapter adapter(graph);
-    (void)ReceiveFrame(state, adapter, time, buffer, length);
+    (void)ReceiveFrame(state, adapter, time, rows, length);
   });
-  (void)graph.Grabber->SetCallback(&callback, 1);
 
   // The same positioning as a capture run from a time: paused, armed, then the
   // seek a little before the threshold, then play.
   graph.Pause();
   (void)graph.IsRunning(5000);
-  const TCaptureStart capture = CaptureStart(0, start, graph.FrameTime);
+  const TCaptureStart capture = CaptureStart(0, start, graph.FrameTime());
   state.CaptureStartTime = capture.threshold;
   state.CaptureIndex.store(0, std::memory_order_release);
-  graph.PutPosition(ClampPosition(capture.seekTarget, graph.Duration, graph.FrameTime));
+  graph.PutPosition(ClampPosition(capture.seekTarget, graph.Duration(), graph.FrameTime()));
   graph.Run();
 
   // Until the set is full, or no frame has come for two seconds (the end).
@@ -130,7 +127,7 @@ int main(int argc, char** argv) {
       break;
     }
   }
-  (void)graph.Grabber->SetCallback(nullptr, 1);
+  (void)graph.SetFrameHandler({});
   graph.Release();
 
   int written = 0;

@@ -26,7 +26,6 @@
 #include "app/main_layout.h"
 #include "app/menu_builder.h"
 #include "capture/preview_view.h"
-#include "capture/sample_grabber_cb.h"
 #include "capture/thumbnail_strip.h"
 #include "platform/desktop.h"
 #include "platform/platform.h"
@@ -127,7 +126,6 @@ void TApp_TOOLBmpCaptureEx::BuildWidgets() {
   panelBottom_->setObjectName(QStringLiteral("Panel_Bottom"));
   trackBar_ = new TMyTrackBar(panelBottom_);
   trackBar_->setObjectName(QStringLiteral("TrackBar1"));
-  connect(trackBar_, &TMyTrackBar::MouseDown, this, &TApp_TOOLBmpCaptureEx::TrackBar1MouseDown);
   connect(trackBar_, &TMyTrackBar::MouseMove, this, &TApp_TOOLBmpCaptureEx::TrackBar1MouseMove);
   connect(trackBar_, &TMyTrackBar::MouseUp, this, &TApp_TOOLBmpCaptureEx::TrackBar1MouseUp);
   panelControl_ = new QWidget(panelBottom_);
@@ -156,11 +154,6 @@ void TApp_TOOLBmpCaptureEx::FormCreate(const TMyParam* param) {
   Dialog_SaveAs.filter = QString::fromUtf8(kSaveFilter);
   Action(ActionId::FileSavePng)->setVisible(false);
   Action(ActionId::FileSaveTiff)->setVisible(false);
-
-  grabberCallback_ =
-      std::make_unique<T_MySampleGrabberCB>([this](double time, const BYTE* buffer, LONG length) {
-        run_->OnFrame(time, buffer, length);
-      });
 
   trackBar_->setTickInterval(300);
   QPalette white = panelVideo_->palette();
@@ -204,8 +197,6 @@ void TApp_TOOLBmpCaptureEx::FormDestroy() {
   const ModifierState keys = QueryModifiers();
   if (!(keys.shift && keys.ctrl)) SaveSettings();
   Action_FileCloseExecute(nullptr);
-  graph_.StillImage.clear();
-  grabberCallback_.reset();
 }
 
 void TApp_TOOLBmpCaptureEx::Action_FileExitExecute(QObject*) {
@@ -340,7 +331,7 @@ void TApp_TOOLBmpCaptureEx::FormResize() {
 
   if (graph_.HasGraph() && previewBitmap_.width() >= 1 && previewBitmap_.height() >= 1) {
     const QRect video = FitVideoRect(previewBitmap_.size(), panelVideo_->size());
-    graph_.SetVideoPosition(video.left(), video.top(), video.width(), video.height());
+    (void)graph_.SetVideoPosition(video.left(), video.top(), video.width(), video.height());
   }
 }
 

@@ -34,7 +34,6 @@ class TMyParam;
 class TMyTrackBar;
 class TPreviewView;
 class TThumbnailStrip;
-class T_MySampleGrabberCB;
 
 // The main window. It owns everything for the whole run: the playback graph, the
 // capture state, the thumbnail strip, the preview, the program list and the open
@@ -179,7 +178,6 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
   void SaveSettings();
 
   // Seek bar events.
-  void TrackBar1MouseDown(QMouseEvent* event);
   void TrackBar1MouseMove(QMouseEvent* event);
   void TrackBar1MouseUp(QMouseEvent* event);
 
@@ -208,7 +206,6 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
 
   TPlaybackGraph graph_;
   TCaptureRun* run_ = nullptr;
-  std::unique_ptr<T_MySampleGrabberCB> grabberCallback_;
   int muteImageIndex_ = 0;
   bool settingsSkipped_ = false;
   double currentPosition_ = 0;  // UI thread

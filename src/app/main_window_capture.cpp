@@ -101,26 +101,26 @@ bool TApp_TOOLBmpCaptureEx::IsOpen() const {
   return graph_.IsOpen() && previewBitmap_.width() > 0 && previewBitmap_.height() > 0;
 }
 bool TApp_TOOLBmpCaptureEx::UsesSampleGrabber() const {
-  return graph_.UseSampleGrabber;
+  return graph_.UseSampleGrabber();
 }
 bool TApp_TOOLBmpCaptureEx::IsPlaying() const {
-  return graph_.State() == State_Running;
+  return graph_.State() == TGraphState::kRunning;
 }
 double TApp_TOOLBmpCaptureEx::Duration() const {
-  return graph_.Duration;
+  return graph_.Duration();
 }
 double TApp_TOOLBmpCaptureEx::FrameTime() const {
-  return graph_.FrameTime;
+  return graph_.FrameTime();
 }
 void TApp_TOOLBmpCaptureEx::PlayForRun() {
   Play();
 }
 void TApp_TOOLBmpCaptureEx::PauseForRun() {
-  graph_.Pause();
+  (void)graph_.Pause();
   Timer_TimeTimer(nullptr);
 }
 void TApp_TOOLBmpCaptureEx::PauseFromStream() {
-  graph_.Pause();
+  (void)graph_.Pause();
 }
 void TApp_TOOLBmpCaptureEx::PollPosition() {
   Timer_TimeTimer(nullptr);
@@ -166,7 +166,7 @@ void TApp_TOOLBmpCaptureEx::Action_FrameBackExecute(QObject* sender) {
   const TActionRow* row = RowOf(sender);
   if (!row) return;
   int step = static_cast<int>(row->param.value);
-  if (!graph_.UseSampleGrabber) step = 0;
+  if (!graph_.UseSampleGrabber()) step = 0;
   const int index = std::clamp(SelectedFrameIndex() + step, 0, FrameCount() - 1);
   if (QWidget* panel = strip_->Panel(index)) Image_0Click(panel);
 }

@@ -10,10 +10,8 @@
 
 #include "app/main_window.h"
 #include "capture/preview_view.h"
-#include "capture/sample_grabber_cb.h"
 #include "capture/thumbnail_strip.h"
 #include "platform/desktop.h"
-#include "playback/media_type.h"
 #include "playback/time_text.h"
 #include "playback/track_bar.h"
 #include "playback/transport_math.h"
@@ -56,11 +54,9 @@ bool MediaPathExists(const QString& path) {
 void TApp_TOOLBmpCaptureEx::OpenMedia(const QString& pathIn) {
   const QString path = pathIn;  // the close below clears MediaPath
   Action_FileCloseExecute(nullptr);
-  graph_.MediaPath = path;
+  graph_.SetMediaPath(path);
   OpenMediaSteps(path);
-  graph_.RestorePending = false;
-  graph_.RestorePosition = 0;
-  graph_.RestorePlaying = false;
+  graph_.SetRestore({});
 }
 
 void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
@@ -68,12 +64,14 @@ void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
     Message(path + QStringLiteral("\rファイルが存在しません"));
     return;
   }
-  graph_.CreateWithRenderer();
-  graph_.InsertDecoder();
+  // A graph that cannot be made fails like a file that cannot be rendered; the
+  // decoder and the grabber are optional.
+  const bool created = graph_.CreateWithRenderer();
+  (void)graph_.InsertDecoder();
   const bool wantGrabber = Action(ActionId::CaptureSampleGrabber)->isChecked();
-  if (wantGrabber) graph_.AddSampleGrabber();
+  if (wantGrabber) (void)graph_.AddSampleGrabber();
   setWindowTitle(QFileInfo(path).fileName());
-  if (FAILED(graph_.RenderFile(path))) {
+  if (!created || !graph_.RenderFile(path)) {
     Message(path + QStringLiteral("\rは開けません"));
     return;
   }
@@ -92,51 +90,44 @@ void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
 
   SetFrameBitmapsSize(width, height);
   const QString rateText = ReadFrameRate();
-  labelSize_->setText(VideoSizeText(width, height, rateText, graph_.FrameTime));
-  timerTime_.setInterval(PositionTimerInterval(graph_.FrameTime));
+  labelSize_->setText(VideoSizeText(width, height, rateText, graph_.FrameTime()));
+  timerTime_.setInterval(PositionTimerInterval(graph_.FrameTime()));
 
-  graph_.UseSampleGrabber = false;
+  graph_.SetUseSampleGrabber(wantGrabber && graph_.GrabberConnected());
   if (wantGrabber) {
-    graph_.UseSampleGrabber = graph_.GrabberConnected();
-    if (!graph_.UseSampleGrabber) {
+    if (!graph_.UseSampleGrabber()) {
       QString text = QStringLiteral(
           "静止画キャプチャの設定がうまくいきませんでした\rキャプチャの間隔が飛び飛びになるかも知れ"
           "ません");
-      if (graph_.DecoderInserted)
+      if (graph_.DecoderInserted())
         text += QStringLiteral(
             "\rffdshowのビデオでコーダの設定で「オーバーレイ」の「出力」の「RGB24」にチェックを入れ"
             "ることで改善されるかも知れません");
       Message(text);
     }
   }
-  if (graph_.UseSampleGrabber) {
-    graph_.StillImageSize = static_cast<long>(height * Rgb24Stride(width));
-    graph_.StillImage.assign(static_cast<std::size_t>(graph_.StillImageSize), 0);
-    (void)graph_.Grabber->SetCallback(grabberCallback_.get(), 1);
-    graph_.SetBufferSamples(true);
-  } else {
-    graph_.StillImageSize = graph_.CurrentImageSize();
-    if (graph_.StillImageSize > 0)
-      graph_.StillImage.assign(static_cast<std::size_t>(graph_.StillImageSize), 0);
-  }
+  if (graph_.UseSampleGrabber())
+    (void)graph_.SetFrameHandler([this](double time, const std::uint8_t* rows, long length) {
+      run_->OnFrame(time, rows, length);
+    });
 
-  graph_.AttachVideoWindow(panelVideo_);
+  (void)graph_.AttachVideoWindow(panelVideo_);
   FormResize();
   Action_PlayMuteExecute(nullptr);
-  graph_.TakePosition();
+  (void)graph_.TakePosition();
   run_->MediaOpened();
-  trackBar_->setMaximum(static_cast<int>(graph_.Duration * 10));
-  labelDuration_->setText(QStringLiteral("/") + FormatTime(3, graph_.Duration));
+  trackBar_->setMaximum(static_cast<int>(graph_.Duration() * 10));
+  labelDuration_->setText(QStringLiteral("/") + FormatTime(3, graph_.Duration()));
   Action_PlayRate_10Execute(nullptr);
   launcher_->AddToHistory(path);
 
-  if (graph_.RestorePending) {
-    SeekTo(graph_.RestorePosition);
+  if (graph_.Restore().pending) {
+    SeekTo(graph_.Restore().position);
     Timer_TimeTimer(nullptr);
-    if (graph_.RestorePlaying)
+    if (graph_.Restore().playing)
       Action_PlayPlayExecute(nullptr);
     else
-      graph_.StopWhenReady();
+      (void)graph_.StopWhenReady();
   } else {
     Action_PlayReplayExecute(nullptr);
   }
@@ -144,10 +135,10 @@ void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
 }
 
 QString TApp_TOOLBmpCaptureEx::ReadFrameRate() {
-  graph_.FrameTime = 0;
+  graph_.SetFrameTime(0);
   if (previewBitmap_.width() <= 0 || previewBitmap_.height() <= 0) return QStringLiteral("-");
   const TFrameRate rate = FrameRateFromAverageTime(graph_.RendererAverageTimePerFrame());
-  graph_.FrameTime = rate.frameTime;
+  graph_.SetFrameTime(rate.frameTime);
   return rate.text;
 }
 
@@ -165,7 +156,7 @@ void TApp_TOOLBmpCaptureEx::SetFrameBitmapsSize(int width, int height) {
 void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
   setWindowTitle(DisplayName());
   // No frame may reach the callback while the graph is torn down.
-  if (graph_.Grabber) (void)graph_.Grabber->SetCallback(nullptr, 1);
+  (void)graph_.SetFrameHandler({});
   // A run ends where it stands, before the controls it locked take the state
   // without media.
   run_->MediaClosed();
@@ -178,7 +169,7 @@ void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
   trackBar_->setStatusTip(QString());
   labelTime_->clear();
   labelDuration_->clear();
-  graph_.MediaPath.clear();
+  graph_.SetMediaPath(QString());
   preview_->SetMediaOpen(false);
 
   Action(ActionId::FileClose)->setEnabled(false);
@@ -188,10 +179,8 @@ void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
   Action(ActionId::CaptureBack)->setEnabled(false);
   Action(ActionId::CaptureNext)->setEnabled(false);
 
-  graph_.UseSampleGrabber = false;
-  graph_.DecoderInserted = false;
-
-  if (!graph_.RestorePending) DiscardCapturedFrames();
+  graph_.SetUseSampleGrabber(false);
+  if (!graph_.Restore().pending) DiscardCapturedFrames();
   graph_.Release();
 }
 
@@ -217,12 +206,10 @@ void TApp_TOOLBmpCaptureEx::Action_FileOpenExecute(QObject*) {
 
 void TApp_TOOLBmpCaptureEx::Action_CaptureSampleGrabberExecute(QObject*) {
   if (!Action(ActionId::FileClose)->isEnabled()) return;
-  graph_.RestorePending = true;
-  graph_.RestorePosition = graph_.CurrentPositionOrZero();
-  graph_.RestorePlaying = graph_.IsRunning(100);
+  graph_.SetRestore({true, graph_.CurrentPositionOrZero(), graph_.IsRunning(100)});
   // The set commands come back with the set, even when a run had locked them.
   const bool nextEnabled = run_->HasSet();
-  OpenMedia(graph_.MediaPath);
+  OpenMedia(graph_.MediaPath());
   Action(ActionId::CaptureBack)->setEnabled(nextEnabled);
   Action(ActionId::CaptureNext)->setEnabled(Action(ActionId::CaptureBack)->isEnabled());
 }

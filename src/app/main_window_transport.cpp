@@ -44,15 +44,14 @@ class TSeekBusyScope {
 }  // namespace
 
 double TApp_TOOLBmpCaptureEx::ClampPosition(double seconds) const {
-  return frivo::ClampPosition(seconds, graph_.Duration, graph_.FrameTime);
+  return frivo::ClampPosition(seconds, graph_.Duration(), graph_.FrameTime());
 }
 
 double TApp_TOOLBmpCaptureEx::TargetTime(int n) const {
-  return frivo::TargetTime(n, LastSampleTime(), graph_.FrameTime, graph_.Duration);
+  return frivo::TargetTime(n, LastSampleTime(), graph_.FrameTime(), graph_.Duration());
 }
 
 void TApp_TOOLBmpCaptureEx::SeekTo(double seconds, const std::function<void()>& beforeFrames) {
-  if (graph_.UseSampleGrabber) graph_.SetBufferSamples(false);
   const bool wasRunning = graph_.HasGraph() && graph_.IsRunning(100);
   if (wasRunning) Action_PlayPauseExecute(nullptr);
   if (beforeFrames) {
@@ -61,8 +60,7 @@ void TApp_TOOLBmpCaptureEx::SeekTo(double seconds, const std::function<void()>& 
     (void)graph_.IsRunning(1000);
     beforeFrames();
   }
-  graph_.PutPosition(ClampPosition(seconds));
-  if (graph_.UseSampleGrabber) graph_.SetBufferSamples(true);
+  (void)graph_.PutPosition(ClampPosition(seconds));
   if (wasRunning) Action_PlayPlayExecute(nullptr);
 }
 
@@ -82,7 +80,7 @@ void TApp_TOOLBmpCaptureEx::Action_PlayPlayPauseExecute(QObject*) {
     Action_FileOpenExecute(nullptr);
   } else if (IsShiftDown()) {
     Action_PlayReplayExecute(nullptr);
-  } else if (graph_.State() == State_Running) {
+  } else if (graph_.State() == TGraphState::kRunning) {
     Action_PlayPauseExecute(nullptr);
   } else {
     Action_PlayPlayExecute(nullptr);
@@ -115,7 +113,7 @@ void TApp_TOOLBmpCaptureEx::Action_PlayStopExecute(QObject*) {
   timerTime_.stop();
   if (graph_.HasGraph()) {
     graph_.Stop();
-    graph_.PutPosition(0);
+    (void)graph_.PutPosition(0);
     graph_.StopWhenReady();
   }
   trackBar_->setValue(0);
@@ -131,7 +129,7 @@ void TApp_TOOLBmpCaptureEx::Action_PlayMuteExecute(QObject*) {
   QAction* mute = Action(ActionId::PlayMute);
   const bool muted = mute->isChecked();
   mute->setIcon(style()->standardIcon(kMuteImages[muteImageIndex_ + (muted ? 1 : 0)]));
-  graph_.PutVolume(muted ? -10000 : 0);
+  (void)graph_.PutVolume(muted ? -10000 : 0);
 }
 
 void TApp_TOOLBmpCaptureEx::Action_PlayRate_10Execute(QObject* sender) {
@@ -144,7 +142,7 @@ void TApp_TOOLBmpCaptureEx::Action_PlayRate_10Execute(QObject* sender) {
         Action(row.id)->isChecked())
       rate = row.param.value;
   }
-  graph_.PutRate(rate);
+  (void)graph_.PutRate(rate);
 }
 
 void TApp_TOOLBmpCaptureEx::Action_PlaySkipBackExecute(QObject* sender) {
@@ -158,7 +156,7 @@ void TApp_TOOLBmpCaptureEx::Action_PlaySkipBackExecute(QObject* sender) {
       SeekTo(0);
       break;
     case TActionParam::From::kEnd:
-      SeekTo(graph_.Duration);
+      SeekTo(graph_.Duration());
       break;
     case TActionParam::From::kPausedFrame:
       // Pause first: the step counts from the frame the pause leaves on screen.
@@ -197,12 +195,6 @@ void TApp_TOOLBmpCaptureEx::Timer_TimeTimer(QObject*) {
   }
 }
 
-void TApp_TOOLBmpCaptureEx::TrackBar1MouseDown(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && Action(ActionId::CaptureSampleGrabber)->isChecked() &&
-      graph_.UseSampleGrabber)
-    graph_.SetBufferSamples(false);
-}
-
 void TApp_TOOLBmpCaptureEx::TrackBar1MouseMove(QMouseEvent* event) {
   const int x = static_cast<int>(event->position().x());
   QString hint;
@@ -232,13 +224,11 @@ void TApp_TOOLBmpCaptureEx::TrackBar1MouseMove(QMouseEvent* event) {
 
 void TApp_TOOLBmpCaptureEx::TrackBar1MouseUp(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  if (Action(ActionId::CaptureSampleGrabber)->isChecked() && graph_.UseSampleGrabber)
-    graph_.SetBufferSamples(true);
   if (!trackBar_->Touched()) return;
   const bool timerWasOn = timerTime_.isActive();
   timerTime_.stop();
   if (trackBar_->ThumbHold()) {
-    graph_.PutPosition(trackBar_->value() / 10.0);
+    (void)graph_.PutPosition(trackBar_->value() / 10.0);
     return;
   }
   const int x = static_cast<int>(event->position().x());
@@ -252,7 +242,7 @@ void TApp_TOOLBmpCaptureEx::TrackBar1MouseUp(QMouseEvent* event) {
   }
   const double seconds = trackBar_->SecondsAt(x);
   trackBar_->setValue(static_cast<int>(seconds) * 10);
-  graph_.PutPosition(seconds);
+  (void)graph_.PutPosition(seconds);
   Timer_TimeTimer(nullptr);
   if (timerWasOn) timerTime_.start();
 }

@@ -7,13 +7,13 @@
 #include <mutex>
 
 #include "capture/capture_math.h"
-#include "playback/media_type.h"
+#include "imaging/bmp_format.h"
 #include "playback/playback_graph.h"
 
 namespace frivo {
 
 void TGraphCaptureAdapter::Pause() {
-  graph_.Pause();
+  (void)graph_.Pause();
 }
 
 namespace {
@@ -76,8 +76,8 @@ void PrepareHeadlessRun(TCaptureState& state, const TPlaybackGraph& graph, int c
     record->SetSize(width, height);
     state.Frames.push_back(std::move(record));
   }
-  state.Duration = graph.Duration;
-  state.FrameTime = graph.FrameTime;
+  state.Duration = graph.Duration();
+  state.FrameTime = graph.FrameTime();
   state.CurrentPosition = 1e300;
   state.PausedByUser = true;
 }

@@ -4,10 +4,16 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <cstdint>
 
 #include "imaging/my_bitmap.h"
 
 namespace frivo {
+
+// Bytes in one bottom-up 24-bit row of a DIB: width x 3 rounded up to a multiple of 4.
+[[nodiscard]] constexpr std::int64_t Rgb24Stride(std::int64_t width) {
+  return (width * 3 + 3) / 4 * 4;
+}
 
 // The bytes of a 24-bit Windows BMP file of `bitmap`: a 14-byte file header, a
 // 40-byte BITMAPINFOHEADER (positive height, no compression, resolution fields

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include "playback/interfaces.h"
+#include "playback/playback_graph.h"
 
 namespace frivo {
 
@@ -42,13 +43,5 @@ HRESULT ConnectFilters(IGraphBuilder* graph, IBaseFilter* source, IBaseFilter* d
 [[nodiscard]] OAFilterState GetGraphState(IGraphBuilder* graph);
 // Stops the graph and unlinks every pin of every filter; the filters stay.
 void DisconnectAll(IGraphBuilder* graph);
-
-// Where graphs made from now on send their audio. The product plays it; tests and
-// machines without sound use kSilent, a sink that keeps the clock but discards the
-// samples. The default is kSystem unless the environment variable
-// FRIVO_AUDIO_OUTPUT is "silent".
-enum class AudioOutput { kSystem, kSilent };
-void SetAudioOutput(AudioOutput output);
-[[nodiscard]] AudioOutput CurrentAudioOutput();
 
 }  // namespace frivo

@@ -8,44 +8,6 @@
 
 namespace frivo::gst {
 
-namespace {
-
-// The frame handed to SampleCB: a view of the bottom-up rows being delivered.
-// It lives on the stack for the duration of the call and is not reference-counted.
-class BorrowedSample final : public IMediaSample {
- public:
-  BorrowedSample(BYTE* data, LONG length, REFERENCE_TIME start, REFERENCE_TIME end)
-      : data_(data), length_(length), start_(start), end_(end) {}
-  HRESULT QueryInterface(const IID& iid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = (iid == IMediaSample::kIid || iid == IUnknown::kIid) ? this : nullptr;
-    return *object ? S_OK : E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return 1; }
-  ULONG Release() override { return 1; }
-  HRESULT GetPointer(BYTE** buffer) override {
-    if (!buffer) return E_POINTER;
-    *buffer = data_;
-    return S_OK;
-  }
-  LONG GetSize() override { return length_; }
-  LONG GetActualDataLength() override { return length_; }
-  HRESULT GetTime(REFERENCE_TIME* start, REFERENCE_TIME* end) override {
-    if (!start || !end) return E_POINTER;
-    *start = start_;
-    *end = end_;
-    return S_OK;
-  }
-
- private:
-  BYTE* data_;
-  LONG length_;
-  REFERENCE_TIME start_;
-  REFERENCE_TIME end_;
-};
-
-}  // namespace
-
 struct GrabberFilter::Core {
   std::atomic<bool> buffering{false};
   std::shared_ptr<const Timeline> timeline;  // set before streaming starts
@@ -54,7 +16,6 @@ struct GrabberFilter::Core {
   // the UI thread returns only when no call to the old callback is in progress.
   std::mutex callMutex;
   ISampleGrabberCB* callback = nullptr;  // guarded by callMutex
-  LONG method = 1;                       // guarded by callMutex
 
   std::vector<BYTE> work;  // streaming thread only: the frame being delivered
 
@@ -91,14 +52,7 @@ struct GrabberFilter::Core {
     const double seconds = static_cast<double>(mediaNs) / GST_SECOND;
     std::lock_guard lock(callMutex);
     if (!callback) return;
-    if (method == 1) {
-      callback->BufferCB(seconds, work.data(), static_cast<LONG>(size));
-    } else {
-      const REFERENCE_TIME start = mediaNs / 100;
-      const REFERENCE_TIME end = stamp.durationNs > 0 ? start + stamp.durationNs / 100 : start;
-      BorrowedSample sample(work.data(), static_cast<LONG>(size), start, end);
-      callback->SampleCB(seconds, &sample);
-    }
+    callback->BufferCB(seconds, work.data(), static_cast<LONG>(size));
   }
 
   static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
@@ -184,9 +138,10 @@ HRESULT GrabberFilter::GetCurrentBuffer(LONG* bufferSize, BYTE* buffer) {
 
 HRESULT GrabberFilter::SetCallback(ISampleGrabberCB* callback, LONG whichMethod) {
   if (whichMethod != 0 && whichMethod != 1) return E_INVALIDARG;
+  // Frames are handed over by BufferCB only; SampleCB is not offered.
+  if (whichMethod == 0 && callback) return E_NOTIMPL;
   std::lock_guard lock(core_->callMutex);
   core_->callback = callback;
-  core_->method = whichMethod;
   return S_OK;
 }
 

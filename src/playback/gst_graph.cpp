@@ -30,8 +30,6 @@ constexpr auto kOpenTime = std::chrono::seconds(20);
 // counts as having found nothing.
 constexpr auto kDemuxerStall = std::chrono::milliseconds(500);
 
-std::atomic<std::uint64_t> g_lastGeneration{0};
-
 GstClockTime ToClockTime(std::chrono::nanoseconds span) {
   return static_cast<GstClockTime>(span.count());
 }
@@ -62,7 +60,7 @@ class FilterGraph final : public IGraphBuilder,
                           public IBasicAudio,
                           public IVideoFrameStep {
  public:
-  FilterGraph() : generation_(++g_lastGeneration) {
+  FilterGraph() {
     EnsureInitialized();
     staging_.reset(GST_ELEMENT(gst_object_ref_sink(gst_bin_new("graph"))));
   }
@@ -107,7 +105,6 @@ class FilterGraph final : public IGraphBuilder,
   }
   HRESULT Connect(IPin* out, IPin* in) override;
   HRESULT RenderFile(const QString& path, const QString& playList) override;
-  [[nodiscard]] std::uint64_t Generation() const override { return generation_; }
 
   // IMediaControl
   HRESULT Run() override { return ChangeState(GST_STATE_PLAYING, false); }
@@ -227,7 +224,6 @@ class FilterGraph final : public IGraphBuilder,
   static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
 
   RefCount refs_;
-  const std::uint64_t generation_;
   ElementPtr staging_;   // bin holding the filters until the file is rendered
   ElementPtr pipeline_;  // the playbin, once RenderFile has run
   std::shared_ptr<Timeline> timeline_ = std::make_shared<Timeline>();
@@ -307,8 +303,6 @@ HRESULT FilterGraph::Connect(IPin* out, IPin* in) {
     if (gst_pad_link(src, convertIn.get()) == GST_PAD_LINK_OK) {
       if (gst_pad_link(convertOut.get(), sink) == GST_PAD_LINK_OK) {
         auto* filter = new ElementFilter(std::move(element));
-        FILTER_INFO unused;
-        filter->QueryFilterInfo(&unused);
         filters_.push_back(ComPtr<IBaseFilter>::Attach(filter));
         gst_object_set_name(GST_OBJECT(filter->Element()), nullptr);
         return S_OK;

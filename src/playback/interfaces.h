@@ -102,9 +102,6 @@ class IGraphBuilder : public IUnknown {
   // without decoder), VFW_S_PARTIAL_RENDER (success, but an audio stream could not
   // be decoded).
   virtual HRESULT RenderFile(const QString& path, const QString& playList) = 0;
-  // A number that no other graph of this process has. Work started for one graph
-  // and finished later (queued calls, callbacks) compares it to drop stale results.
-  [[nodiscard]] virtual std::uint64_t Generation() const = 0;
 };
 
 class IMediaControl : public IUnknown {

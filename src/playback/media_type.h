@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/bmp_format.h"
 #include "playback/com.h"
 
 namespace frivo {
@@ -77,11 +78,6 @@ struct AM_MEDIA_TYPE {
   // The format block as a video header, or null when the record holds none.
   [[nodiscard]] const VIDEOINFOHEADER* VideoInfo() const;
 };
-
-// Bytes in one bottom-up 24-bit row: width x 3 rounded up to a multiple of 4.
-[[nodiscard]] constexpr std::int64_t Rgb24Stride(std::int64_t width) {
-  return (width * 3 + 3) / 4 * 4;
-}
 
 // Frame duration in 100 ns units for a rate of num/den frames per second, rounded
 // to the nearest unit (30000/1001 gives 333667); 0 when the rate is unknown.

@@ -6,6 +6,8 @@
 
 #include "playback/graph_builder.h"
 #include "playback/gst_filters.h"
+#include "playback/interfaces.h"
+#include "playback/sample_grabber_cb.h"
 
 namespace frivo {
 
@@ -31,44 +33,70 @@ ComPtr<I> Query(const ComPtr<IGraphBuilder>& graph) {
 
 }  // namespace
 
-void TPlaybackGraph::CreateWithRenderer() {
-  (void)CreateFilterGraph(&Graph);
+struct TPlaybackGraph::TParts {
+  ComPtr<IGraphBuilder> Graph;
+  ComPtr<IBaseFilter> Renderer;
+  ComPtr<IBaseFilter> Decoder;
+  ComPtr<IBaseFilter> GrabberFilter;
+  ComPtr<ISampleGrabber> Grabber;
+  ComPtr<IMediaPosition> Position;
+  // The grabber's callback object; it lives as long as the graph object, and a
+  // graph only borrows it.
+  T_MySampleGrabberCB callback{{}};
+
+  template <class I>
+  [[nodiscard]] ComPtr<I> Query() const {
+    return frivo::Query<I>(Graph);
+  }
+};
+
+TPlaybackGraph::TPlaybackGraph() : parts_(std::make_unique<TParts>()) {}
+
+TPlaybackGraph::~TPlaybackGraph() {
+  Release();
+}
+
+bool TPlaybackGraph::CreateWithRenderer() {
+  TParts& p = *parts_;
+  if (FAILED(CreateFilterGraph(&p.Graph))) return false;
   // Both renderer kinds are the same widget renderer here; the newer is asked for.
-  (void)AddVideoRendererVmr9(&Renderer, Graph.Get());
+  return SUCCEEDED(AddVideoRendererVmr9(&p.Renderer, p.Graph.Get()));
 }
 
-void TPlaybackGraph::InsertDecoder() {
+bool TPlaybackGraph::InsertDecoder() {
+  TParts& p = *parts_;
   const QString name = QString::fromLatin1(kPreferredDecoder);
-  if (FAILED(CreateFilterByFriendlyName(&Decoder, CLSID_LegacyAmFilterCategory, name)) ||
-      !Decoder) {
-    Decoder = nullptr;
-    return;
+  if (FAILED(CreateFilterByFriendlyName(&p.Decoder, CLSID_LegacyAmFilterCategory, name)) ||
+      !p.Decoder) {
+    p.Decoder = nullptr;
+    return false;
   }
-  if (SUCCEEDED(Graph->AddFilter(Decoder.Get(), name))) {
-    DecoderInserted = true;
-    (void)ConnectFilters(Graph.Get(), Decoder.Get(), Renderer.Get());
-  }
+  if (FAILED(p.Graph->AddFilter(p.Decoder.Get(), name))) return false;
+  decoderInserted_ = true;
+  (void)ConnectFilters(p.Graph.Get(), p.Decoder.Get(), p.Renderer.Get());
+  return true;
 }
 
-void TPlaybackGraph::AddSampleGrabber() {
-  (void)AddSampleGrabberWithInterface(&GrabberFilter, &Grabber, Graph.Get());
-  if (!Grabber) return;
+bool TPlaybackGraph::AddSampleGrabber() {
+  TParts& p = *parts_;
+  if (FAILED(AddSampleGrabberWithInterface(&p.GrabberFilter, &p.Grabber, p.Graph.Get())) ||
+      !p.Grabber)
+    return false;
   AM_MEDIA_TYPE type;
   type.majortype = MEDIATYPE_Video;
   type.subtype = MEDIASUBTYPE_RGB24;
   type.formattype = FORMAT_VideoInfo;
-  (void)Grabber->SetMediaType(&type);
+  return SUCCEEDED(p.Grabber->SetMediaType(&type));
 }
 
-HRESULT TPlaybackGraph::RenderFile(const QString& path) {
-  if (!Graph) return E_POINTER;
-  return Graph->RenderFile(path, QString());
+bool TPlaybackGraph::RenderFile(const QString& path) {
+  return parts_->Graph && SUCCEEDED(parts_->Graph->RenderFile(path, QString()));
 }
 
 void TPlaybackGraph::VideoSize(int* width, int* height) const {
   *width = 0;
   *height = 0;
-  const ComPtr<IBasicVideo> video = Query<IBasicVideo>(Graph);
+  const ComPtr<IBasicVideo> video = parts_->Query<IBasicVideo>();
   if (!video) return;
   LONG w = 0, h = 0;
   (void)video->get_VideoWidth(&w);
@@ -78,9 +106,9 @@ void TPlaybackGraph::VideoSize(int* width, int* height) const {
 }
 
 std::int64_t TPlaybackGraph::RendererAverageTimePerFrame() const {
-  if (!Renderer) return 0;
+  if (!parts_->Renderer) return 0;
   std::vector<ComPtr<IPin>> pins;
-  if (FAILED(Renderer->EnumPins(&pins))) return 0;
+  if (FAILED(parts_->Renderer->EnumPins(&pins))) return 0;
   for (const ComPtr<IPin>& pin : pins) {
     PIN_INFO info;
     if (FAILED(pin->QueryPinInfo(&info)) || info.dir != PINDIR_INPUT) continue;
@@ -94,123 +122,155 @@ std::int64_t TPlaybackGraph::RendererAverageTimePerFrame() const {
 }
 
 bool TPlaybackGraph::GrabberConnected() const {
-  if (!Grabber) return false;
+  if (!parts_->Grabber) return false;
   AM_MEDIA_TYPE type;
-  return SUCCEEDED(Grabber->GetConnectedMediaType(&type));
+  return SUCCEEDED(parts_->Grabber->GetConnectedMediaType(&type));
 }
 
-void TPlaybackGraph::AttachVideoWindow(QWidget* panel) {
-  const ComPtr<IVideoWindow> window = Query<IVideoWindow>(Graph);
-  if (!window) return;
+bool TPlaybackGraph::SetFrameHandler(FrameHandler handler) {
+  TParts& p = *parts_;
+  if (!p.Grabber) return false;
+  // Detach first: the callback object may not change while a call runs.
+  if (FAILED(p.Grabber->SetCallback(nullptr, 1))) return false;
+  if (!handler) return true;
+  p.callback.SetHandler(std::move(handler));
+  return SUCCEEDED(p.Grabber->SetCallback(&p.callback, 1));
+}
+
+bool TPlaybackGraph::AttachVideoWindow(QWidget* panel) {
+  const ComPtr<IVideoWindow> window = parts_->Query<IVideoWindow>();
+  if (!window) return false;
   (void)window->put_Owner(panel);
   (void)window->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
   (void)window->put_MessageDrain(panel);
   (void)window->SetWindowForeground(0);
-}
-
-long TPlaybackGraph::CurrentImageSize() const {
-  const ComPtr<IBasicVideo> video = Query<IBasicVideo>(Graph);
-  LONG size = 0;
-  if (!video || FAILED(video->GetCurrentImage(&size, nullptr))) return -1;
-  return size;
-}
-
-bool TPlaybackGraph::CurrentImage(std::vector<BYTE>* buffer) const {
-  const ComPtr<IBasicVideo> video = Query<IBasicVideo>(Graph);
-  LONG size = 0;
-  if (!video || FAILED(video->GetCurrentImage(&size, nullptr)) || size <= 0) return false;
-  const LONG required = size;
-  buffer->resize(static_cast<std::size_t>(required));
-  if (FAILED(video->GetCurrentImage(&size, buffer->data()))) return false;
   return true;
 }
 
+bool TPlaybackGraph::CurrentImage(std::vector<std::uint8_t>* buffer) const {
+  const ComPtr<IBasicVideo> video = parts_->Query<IBasicVideo>();
+  LONG size = 0;
+  if (!video || FAILED(video->GetCurrentImage(&size, nullptr)) || size <= 0) return false;
+  buffer->resize(static_cast<std::size_t>(size));
+  return SUCCEEDED(video->GetCurrentImage(&size, buffer->data()));
+}
+
 double TPlaybackGraph::ShownFrameTime() const {
-  const auto* renderer = dynamic_cast<const gst::RendererFilter*>(Renderer.Get());
+  const auto* renderer = dynamic_cast<const gst::RendererFilter*>(parts_->Renderer.Get());
   if (!renderer) return -1.0;
   const gst::RendererFilter::Shown shown = renderer->ShownFrame();
   if (shown.image.isNull() || shown.mediaStartNs < 0) return -1.0;
   return static_cast<double>(shown.mediaStartNs) / 1e9;
 }
 
-void TPlaybackGraph::TakePosition() {
-  Position = Query<IMediaPosition>(Graph);
-  Duration = 0;
-  if (Position) (void)Position->get_Duration(&Duration);
+bool TPlaybackGraph::TakePosition() {
+  parts_->Position = parts_->Query<IMediaPosition>();
+  duration_ = 0;
+  return parts_->Position && SUCCEEDED(parts_->Position->get_Duration(&duration_));
 }
 
 void TPlaybackGraph::Release() {
-  if (Grabber) (void)Grabber->SetCallback(nullptr, 1);
-  if (Graph) {
-    if (const ComPtr<IMediaControl> control = Query<IMediaControl>(Graph)) (void)control->Stop();
-    DisconnectAll(Graph.Get());
-    Graph = nullptr;
+  TParts& p = *parts_;
+  if (p.Grabber) (void)p.Grabber->SetCallback(nullptr, 1);
+  if (p.Graph) {
+    if (const ComPtr<IMediaControl> control = p.Query<IMediaControl>()) (void)control->Stop();
+    DisconnectAll(p.Graph.Get());
+    p.Graph = nullptr;
   }
-  Renderer = nullptr;
-  Decoder = nullptr;
-  Position = nullptr;
-  GrabberFilter = nullptr;
-  Grabber = nullptr;
+  p.Renderer = nullptr;
+  p.Decoder = nullptr;
+  p.Position = nullptr;
+  p.GrabberFilter = nullptr;
+  p.Grabber = nullptr;
+  decoderInserted_ = false;
+}
+
+bool TPlaybackGraph::HasGraph() const {
+  return static_cast<bool>(parts_->Graph);
+}
+
+bool TPlaybackGraph::IsOpen() const {
+  return static_cast<bool>(parts_->Position);
 }
 
 bool TPlaybackGraph::IsRunning(long msTimeout) const {
-  const ComPtr<IMediaControl> control = Query<IMediaControl>(Graph);
+  const ComPtr<IMediaControl> control = parts_->Query<IMediaControl>();
   OAFilterState state = State_Stopped;
   return control && control->GetState(msTimeout, &state) == S_OK && state == State_Running;
 }
 
-OAFilterState TPlaybackGraph::State() const {
-  return GetGraphState(Graph.Get());
+TGraphState TPlaybackGraph::State() const {
+  switch (GetGraphState(parts_->Graph.Get())) {
+    case State_Running:
+      return TGraphState::kRunning;
+    case State_Paused:
+      return TGraphState::kPaused;
+    default:
+      return TGraphState::kStopped;
+  }
 }
 
-void TPlaybackGraph::Run() const {
-  if (const ComPtr<IMediaControl> control = Query<IMediaControl>(Graph)) (void)control->Run();
+bool TPlaybackGraph::Run() const {
+  const ComPtr<IMediaControl> control = parts_->Query<IMediaControl>();
+  return control && SUCCEEDED(control->Run());
 }
 
-void TPlaybackGraph::Pause() const {
-  if (const ComPtr<IMediaControl> control = Query<IMediaControl>(Graph)) (void)control->Pause();
+bool TPlaybackGraph::Pause() const {
+  const ComPtr<IMediaControl> control = parts_->Query<IMediaControl>();
+  return control && SUCCEEDED(control->Pause());
 }
 
-void TPlaybackGraph::Stop() const {
-  if (const ComPtr<IMediaControl> control = Query<IMediaControl>(Graph)) (void)control->Stop();
+bool TPlaybackGraph::Stop() const {
+  const ComPtr<IMediaControl> control = parts_->Query<IMediaControl>();
+  return control && SUCCEEDED(control->Stop());
 }
 
-void TPlaybackGraph::StopWhenReady() const {
-  if (const ComPtr<IMediaControl> control = Query<IMediaControl>(Graph))
-    (void)control->StopWhenReady();
+bool TPlaybackGraph::StopWhenReady() const {
+  const ComPtr<IMediaControl> control = parts_->Query<IMediaControl>();
+  return control && SUCCEEDED(control->StopWhenReady());
 }
 
 double TPlaybackGraph::CurrentPositionOrZero() const {
   double seconds = 0;
-  if (Position) (void)Position->get_CurrentPosition(&seconds);
+  if (parts_->Position) (void)parts_->Position->get_CurrentPosition(&seconds);
   return seconds;
 }
 
-void TPlaybackGraph::PutPosition(double seconds) const {
-  if (Position) (void)Position->put_CurrentPosition(seconds);
+bool TPlaybackGraph::PutPosition(double seconds) const {
+  return parts_->Position && SUCCEEDED(parts_->Position->put_CurrentPosition(seconds));
 }
 
-void TPlaybackGraph::PutRate(double rate) const {
-  if (Position) (void)Position->put_Rate(rate);
+bool TPlaybackGraph::PutRate(double rate) const {
+  return parts_->Position && SUCCEEDED(parts_->Position->put_Rate(rate));
 }
 
-void TPlaybackGraph::PutVolume(long volume) const {
-  if (const ComPtr<IBasicAudio> audio = Query<IBasicAudio>(Graph)) (void)audio->put_Volume(volume);
+double TPlaybackGraph::Rate() const {
+  double rate = 1.0;
+  if (parts_->Position) (void)parts_->Position->get_Rate(&rate);
+  return rate;
 }
 
-void TPlaybackGraph::SetBufferSamples(bool buffer) const {
-  if (Grabber) (void)Grabber->SetBufferSamples(buffer);
+bool TPlaybackGraph::PutVolume(long volume) const {
+  const ComPtr<IBasicAudio> audio = parts_->Query<IBasicAudio>();
+  return audio && SUCCEEDED(audio->put_Volume(volume));
+}
+
+long TPlaybackGraph::Volume() const {
+  LONG volume = 0;
+  if (const ComPtr<IBasicAudio> audio = parts_->Query<IBasicAudio>())
+    (void)audio->get_Volume(&volume);
+  return volume;
 }
 
 bool TPlaybackGraph::StepForward(int frames) const {
-  const ComPtr<IVideoFrameStep> step = Query<IVideoFrameStep>(Graph);
+  const ComPtr<IVideoFrameStep> step = parts_->Query<IVideoFrameStep>();
   return step && step->CanStep(frames, nullptr) == S_OK &&
          step->Step(static_cast<ULONG>(frames), nullptr) == S_OK;
 }
 
-void TPlaybackGraph::SetVideoPosition(int left, int top, int width, int height) const {
-  if (const ComPtr<IVideoWindow> window = Query<IVideoWindow>(Graph))
-    (void)window->SetWindowPosition(left, top, width, height);
+bool TPlaybackGraph::SetVideoPosition(int left, int top, int width, int height) const {
+  const ComPtr<IVideoWindow> window = parts_->Query<IVideoWindow>();
+  return window && SUCCEEDED(window->SetWindowPosition(left, top, width, height));
 }
 
 }  // namespace frivo

@@ -3,36 +3,60 @@
 #pragma once
 
 #include <QString>
-#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
-
-#include "playback/interfaces.h"
 
 class QWidget;
 
 namespace frivo {
 
+// Where graphs made from now on send their audio. The product plays it; tests and
+// machines without sound use kSilent, a sink that keeps the clock but discards the
+// samples. The default is kSystem unless the environment variable
+// FRIVO_AUDIO_OUTPUT is "silent".
+enum class AudioOutput { kSystem, kSilent };
+void SetAudioOutput(AudioOutput output);
+[[nodiscard]] AudioOutput CurrentAudioOutput();
+
+// The state of a graph (a pending change reports the old one).
+enum class TGraphState { kStopped, kPaused, kRunning };
+
 // The one open media file and the graph that plays it. The main window owns one;
-// every interface belongs to the open file and is released by Release(). UI
-// thread only, except where a field says otherwise.
+// everything it holds belongs to the open file and goes with Release(). The media
+// framework stays behind this class. UI thread only, except Pause() and the
+// frame handler, which the streaming thread calls.
 class TPlaybackGraph {
  public:
-  TPlaybackGraph() = default;
-  ~TPlaybackGraph() { Release(); }
+  // Called on the streaming thread for every decoded frame with its media time
+  // (seconds) and its bottom-up 24-bit rows. It must not touch widgets.
+  using FrameHandler =
+      std::function<void(double sampleTime, const std::uint8_t* rows, long length)>;
+  // The re-open that switches the sample grabber keeps the position and the
+  // running state.
+  struct TRestore {
+    bool pending = false;
+    double position = 0;
+    bool playing = false;
+  };
+
+  TPlaybackGraph();
+  ~TPlaybackGraph();
   TPlaybackGraph(const TPlaybackGraph&) = delete;
   TPlaybackGraph& operator=(const TPlaybackGraph&) = delete;
 
-  // ---- Building (the steps of an open, in order) ---------------------------------
+  // ---- Building (the steps of an open, in order; each false on failure) ----------
   // A new graph with our renderer in it.
-  void CreateWithRenderer();
+  bool CreateWithRenderer();
   // Adds the preferred decoder when the registry has it and connects it towards
-  // the renderer; sets DecoderInserted. Silent when it is missing.
-  void InsertDecoder();
+  // the renderer; false when it is missing (then nothing changes).
+  bool InsertDecoder();
   // Adds the sample grabber asking for bottom-up 24-bit frames; left unconnected
   // (RenderFile puts it in the video path).
-  void AddSampleGrabber();
-  // Renders the file; the result of the graph's RenderFile.
-  [[nodiscard]] HRESULT RenderFile(const QString& path);
+  bool AddSampleGrabber();
+  // Renders the file.
+  [[nodiscard]] bool RenderFile(const QString& path);
   // The video's size; 0 x 0 when the file has no video.
   void VideoSize(int* width, int* height) const;
   // Average time per frame of the video reaching the renderer (100 ns units), 0
@@ -40,66 +64,74 @@ class TPlaybackGraph {
   [[nodiscard]] std::int64_t RendererAverageTimePerFrame() const;
   // Whether the grabber got its frames connected (sample-grabber mode works).
   [[nodiscard]] bool GrabberConnected() const;
+  // Hands every frame the grabber passes to `handler`; an empty handler detaches
+  // it and returns once no call is in progress. False without a grabber.
+  bool SetFrameHandler(FrameHandler handler);
   // Puts the video widget inside `panel`, with the panel receiving its input.
-  void AttachVideoWindow(QWidget* panel);
-  // Size in bytes of the renderer's current image, or -1 when it cannot say.
-  [[nodiscard]] long CurrentImageSize() const;
-  // The frame on screen as a packed DIB into `buffer` (resized when too small).
-  [[nodiscard]] bool CurrentImage(std::vector<BYTE>* buffer) const;
+  bool AttachVideoWindow(QWidget* panel);
+  // The frame on screen as a packed DIB into `buffer`.
+  [[nodiscard]] bool CurrentImage(std::vector<std::uint8_t>* buffer) const;
   // Media time of the frame on screen (seconds); -1 when none is shown.
   [[nodiscard]] double ShownFrameTime() const;
-  // Takes the position interface; reads Duration.
-  void TakePosition();
+  // Takes the position interface and reads the duration; false without one.
+  bool TakePosition();
 
-  // Stops the graph, unlinks it and releases every interface. The grabber's
-  // callback is detached first, so no frame reaches it while the graph goes.
+  // Stops the graph, unlinks it and releases everything. The frame handler is
+  // detached first, so no frame reaches it while the graph goes.
   void Release();
 
-  // ---- Operations used by transport and capture ----------------------------------
-  [[nodiscard]] bool HasGraph() const { return static_cast<bool>(Graph); }
+  // ---- Transport (each false when the graph refused) ------------------------------
+  [[nodiscard]] bool HasGraph() const;
   // A file is open: the position interface is there.
-  [[nodiscard]] bool IsOpen() const { return static_cast<bool>(Position); }
-  // GetState with a time-out: true when it answered S_OK and the graph runs.
+  [[nodiscard]] bool IsOpen() const;
+  // Waits up to `msTimeout` for a pending change; true when the graph runs.
   [[nodiscard]] bool IsRunning(long msTimeout) const;
-  // The state without waiting (0 stopped, 1 paused, 2 running; 0 without graph).
-  [[nodiscard]] OAFilterState State() const;
-  void Run() const;
-  void Pause() const;
-  void Stop() const;
-  void StopWhenReady() const;
+  // The state without waiting (stopped without a graph).
+  [[nodiscard]] TGraphState State() const;
+  bool Run() const;
+  // Any thread.
+  bool Pause() const;
+  bool Stop() const;
+  bool StopWhenReady() const;
   [[nodiscard]] double CurrentPositionOrZero() const;
-  void PutPosition(double seconds) const;
-  void PutRate(double rate) const;
-  void PutVolume(long volume) const;
-  void SetBufferSamples(bool buffer) const;
+  bool PutPosition(double seconds) const;
+  bool PutRate(double rate) const;
+  [[nodiscard]] double Rate() const;
+  // Volume in hundredths of a decibel (0 full, -10000 silent).
+  bool PutVolume(long volume) const;
+  [[nodiscard]] long Volume() const;
   // Steps n frames forward through the renderer; false when it cannot.
   [[nodiscard]] bool StepForward(int frames) const;
-  void SetVideoPosition(int left, int top, int width, int height) const;
-  // Generation of the graph (0 without one): compare to drop stale results.
-  [[nodiscard]] std::uint64_t Generation() const { return Graph ? Graph->Generation() : 0; }
+  bool SetVideoPosition(int left, int top, int width, int height) const;
 
-  // ---- State (names as the rest of the program uses them) ------------------------
-  QString MediaPath;
-  ComPtr<IGraphBuilder> Graph;
-  ComPtr<IBaseFilter> Renderer;
-  ComPtr<IBaseFilter> Decoder;
-  ComPtr<IBaseFilter> GrabberFilter;
-  ComPtr<ISampleGrabber> Grabber;
-  ComPtr<IMediaPosition> Position;
-  double Duration = 0;
-  double FrameTime = 0;
-  bool UseSampleGrabber = false;
-  bool DecoderInserted = false;
-  // Scratch buffer for one frame; size -1 means it is still to be asked for.
-  std::vector<BYTE> StillImage;
-  long StillImageSize = -1;
-  // The next open is a re-open that keeps the position and the captured frames.
-  bool RestorePending = false;
-  double RestorePosition = 0;
-  bool RestorePlaying = false;
+  // ---- State ----------------------------------------------------------------------
+  [[nodiscard]] const QString& MediaPath() const { return mediaPath_; }
+  void SetMediaPath(const QString& path) { mediaPath_ = path; }
+  // Length in seconds, read by TakePosition.
+  [[nodiscard]] double Duration() const { return duration_; }
+  // Seconds per frame, as the open read it from the renderer's format (0 unknown).
+  [[nodiscard]] double FrameTime() const { return frameTime_; }
+  void SetFrameTime(double seconds) { frameTime_ = seconds; }
+  // Frames come through the sample grabber (else from the renderer).
+  [[nodiscard]] bool UseSampleGrabber() const { return useSampleGrabber_; }
+  void SetUseSampleGrabber(bool use) { useSampleGrabber_ = use; }
+  [[nodiscard]] bool DecoderInserted() const { return decoderInserted_; }
+  [[nodiscard]] const TRestore& Restore() const { return restore_; }
+  void SetRestore(const TRestore& restore) { restore_ = restore; }
 
   // The preferred decoder's registry long name.
   static constexpr const char* kPreferredDecoder = "ffdshow Video Decoder";
+
+ private:
+  // The framework objects of the open graph.
+  struct TParts;
+  std::unique_ptr<TParts> parts_;
+  QString mediaPath_;
+  double duration_ = 0;
+  double frameTime_ = 0;
+  bool useSampleGrabber_ = false;
+  bool decoderInserted_ = false;
+  TRestore restore_;
 };
 
 }  // namespace frivo

@@ -59,14 +59,14 @@ class CaptureTest : public ::testing::Test {
     info_ = test::FindFixture(fixture);
     window_->OpenMedia(test::FixturePath(fixture));
     ASSERT_TRUE(window_->Playback().IsOpen()) << fixture;
-    frame_ = window_->Playback().FrameTime;
+    frame_ = window_->Playback().FrameTime();
   }
   void PauseAt(double seconds) {
     window_->Action_PlayPauseExecute(nullptr);
     window_->SeekTo(seconds);
     ASSERT_TRUE(WaitFor([&] {
       window_->Timer_TimeTimer(nullptr);
-      return window_->Playback().State() == State_Paused &&
+      return window_->Playback().State() == TGraphState::kPaused &&
              std::abs(window_->LastSampleTime() - seconds) < frame_ / 2;
     }));
   }
@@ -120,7 +120,7 @@ TEST_F(CaptureTest, SetsAreConsecutiveFramesLabelledWithTheirTimes) {
     EXPECT_EQ(ShownFrames(), Run(40));
     EXPECT_EQ(LabelledFrames(), Run(40));
     // The player pauses again after a run started from a paused player.
-    EXPECT_TRUE(WaitFor([&] { return window_->Playback().State() == State_Paused; }));
+    EXPECT_TRUE(WaitFor([&] { return window_->Playback().State() == TGraphState::kPaused; }));
     Capture(ActionId::CaptureNext);
     EXPECT_EQ(ShownFrames(), Run(45));
     EXPECT_EQ(LabelledFrames(), Run(45));
@@ -147,14 +147,14 @@ TEST_F(CaptureTest, CommandLineCapturesFromItsTimeAndModeSwitchKeepsTheSet) {
       {QStringLiteral("frivo"), test::FixturePath(test::kH264Mp4), QStringLiteral("/T:0:01.2")}));
   window_ = std::make_unique<TApp_TOOLBmpCaptureEx>(&param);
   info_ = test::FindFixture(test::kH264Mp4);
-  frame_ = window_->Playback().FrameTime;
+  frame_ = window_->Playback().FrameTime();
   ASSERT_TRUE(window_->Playback().IsOpen());
   ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
   EXPECT_EQ(ShownFrames(), Run(30));
   EXPECT_EQ(LabelledFrames(), Run(30));
   // Switching to renderer-copy mode re-opens the file and keeps the captured set.
   window_->Action(ActionId::CaptureSampleGrabber)->trigger();
-  ASSERT_FALSE(window_->Playback().UseSampleGrabber);
+  ASSERT_FALSE(window_->Playback().UseSampleGrabber());
   EXPECT_EQ(ShownFrames(), Run(30));
   EXPECT_EQ(LabelledFrames(), Run(30));
   EXPECT_EQ(test::ReadFrameCode(window_->PreviewBitmap()), 30);
@@ -302,7 +302,7 @@ TEST_F(CaptureTest, RendererCopyModeFillsEverySlotWithANewerFrame) {
   // Renderer-copy mode on a graph that is just starting: the double click plays
   // from the second thumbnail while the renderer still shows the old picture.
   window_->Action(ActionId::CaptureSampleGrabber)->trigger();
-  ASSERT_FALSE(window_->Playback().UseSampleGrabber);
+  ASSERT_FALSE(window_->Playback().UseSampleGrabber());
   window_->Image_0DblClick(window_->Strip()->Image(1));
   ASSERT_TRUE(WaitFor([&] { return !window_->Capture().CapturePending; }));
   // Frames come from the renderer as it plays, so they need not be

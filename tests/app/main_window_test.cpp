@@ -76,7 +76,7 @@ class MainWindowTest : public ::testing::Test {
     window_->OpenMedia(FixturePath(fixture));
     ASSERT_TRUE(window_->Playback().IsOpen()) << fixture;
     window_->Action_PlayPauseExecute(nullptr);
-    ASSERT_TRUE(WaitFor([&] { return window_->Playback().State() == State_Paused; }));
+    ASSERT_TRUE(WaitFor([&] { return window_->Playback().State() == TGraphState::kPaused; }));
   }
   // Waits until the frame on screen starts at `seconds` (within a microsecond).
   bool WaitForFrameAt(double seconds) {
@@ -264,13 +264,14 @@ TEST_F(MainWindowTest, OpenShowsSizeRateAndLengthThenCloseResets) {
         << c.fixture;
     EXPECT_EQ(window_->TimeTimer().interval(), c.interval) << c.fixture;
     EXPECT_EQ(window_->windowTitle(), QString::fromLatin1(c.fixture));
-    EXPECT_EQ(window_->TrackBar()->maximum(), static_cast<int>(window_->Playback().Duration * 10));
+    EXPECT_EQ(window_->TrackBar()->maximum(),
+              static_cast<int>(window_->Playback().Duration() * 10));
     EXPECT_TRUE(LabelText("Label_Duration").startsWith(QLatin1Char('/')));
     for (const char* name : kNeedMedia) EXPECT_TRUE(Enabled(name)) << name;
     for (const char* name : kNeedFrames) EXPECT_FALSE(Enabled(name)) << name;
     EXPECT_TRUE(window_->TrackBar()->isEnabled());
     // Playing from the start.
-    EXPECT_TRUE(WaitFor([&] { return window_->Playback().State() == State_Running; }));
+    EXPECT_TRUE(WaitFor([&] { return window_->Playback().State() == TGraphState::kRunning; }));
   }
   window_->Action_FileCloseExecute(nullptr);
   window_->Action_FileCloseExecute(nullptr);  // closing twice is harmless
@@ -284,8 +285,8 @@ TEST_F(MainWindowTest, OpenShowsSizeRateAndLengthThenCloseResets) {
 TEST_F(MainWindowTest, TransportMovesByFramesAndClampsAtTheEnds) {
   OpenPaused(test::kH264Mp4);
   const double frame = 0.04;
-  ASSERT_NEAR(window_->Playback().FrameTime, frame, 1e-9);
-  const double duration = window_->Playback().Duration;
+  ASSERT_NEAR(window_->Playback().FrameTime(), frame, 1e-9);
+  const double duration = window_->Playback().Duration();
 
   window_->SeekTo(2.0);
   ASSERT_TRUE(WaitForFrameAt(2.0));
@@ -329,7 +330,7 @@ TEST_F(MainWindowTest, SeekBarHintsAndClicks) {
   EXPECT_EQ(bar->toolTip(), QString());
 
   OpenPaused(test::kH264Mp4);
-  const double duration = window_->Playback().Duration;
+  const double duration = window_->Playback().Duration();
   EXPECT_EQ(bar->minimum(), 0);
   EXPECT_EQ(bar->maximum(), static_cast<int>(duration * 10));
   const QRect channel = bar->ChannelRect();
@@ -381,17 +382,17 @@ TEST_F(MainWindowTest, SeekBarHintsAndClicks) {
 
 TEST_F(MainWindowTest, GrabberToggleReopensAtTheSamePositionAndState) {
   OpenPaused(test::kH264Mp4);
-  ASSERT_TRUE(window_->Playback().UseSampleGrabber);
+  ASSERT_TRUE(window_->Playback().UseSampleGrabber());
   window_->SeekTo(1.2);
   ASSERT_TRUE(WaitForFrameAt(1.2));
   window_->Action(ActionId::CaptureSampleGrabber)->trigger();  // off: renderer-copy mode
   EXPECT_TRUE(messages_.empty());
   ASSERT_TRUE(window_->Playback().IsOpen());
-  EXPECT_FALSE(window_->Playback().UseSampleGrabber);
-  EXPECT_TRUE(WaitFor([&] { return window_->Playback().State() != State_Running; }));
+  EXPECT_FALSE(window_->Playback().UseSampleGrabber());
+  EXPECT_TRUE(WaitFor([&] { return window_->Playback().State() != TGraphState::kRunning; }));
   EXPECT_TRUE(WaitForFrameAt(1.2));
   window_->Action(ActionId::CaptureSampleGrabber)->trigger();  // and on again
-  EXPECT_TRUE(window_->Playback().UseSampleGrabber);
+  EXPECT_TRUE(window_->Playback().UseSampleGrabber());
   EXPECT_TRUE(WaitForFrameAt(1.2));
   // With nothing open only the check mark changes.
   window_->Action_FileCloseExecute(nullptr);

@@ -19,7 +19,6 @@
 #include "common/wait.h"
 #include "imaging/bmp_format.h"
 #include "imaging/my_bitmap.h"
-#include "playback/media_type.h"
 #include "playback/time_text.h"
 
 namespace frivo {

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "capture/capture_math.h"
-#include "playback/media_type.h"
+#include "imaging/bmp_format.h"
 
 namespace frivo {
 namespace {
@@ -26,8 +26,8 @@ class FakeGraph : public ICaptureGraph {
 constexpr int kWidth = 3, kHeight = 2;
 
 // A bottom-up 24-bit frame whose every byte is `value`.
-std::vector<BYTE> Frame(BYTE value) {
-  return std::vector<BYTE>(static_cast<std::size_t>(kHeight * Rgb24Stride(kWidth)), value);
+std::vector<std::uint8_t> Frame(std::uint8_t value) {
+  return std::vector<std::uint8_t>(static_cast<std::size_t>(kHeight * Rgb24Stride(kWidth)), value);
 }
 
 class FrameReceiverTest : public ::testing::Test {
@@ -42,8 +42,8 @@ class FrameReceiverTest : public ::testing::Test {
     state.FrameTime = 0.04;
     state.CurrentPosition = 100.0;  // never ahead: no hold-back
   }
-  bool Deliver(double time, BYTE value) {
-    const std::vector<BYTE> frame = Frame(value);
+  bool Deliver(double time, std::uint8_t value) {
+    const std::vector<std::uint8_t> frame = Frame(value);
     return ReceiveFrame(state, graph, time, frame.data(), static_cast<long>(frame.size()));
   }
   int PixelOf(int slot) const { return state.Frames[slot]->ConstScanLine(0)[0]; }
@@ -59,7 +59,7 @@ TEST_F(FrameReceiverTest, StoresFramesFromTheThresholdOnUntilTheSetIsFull) {
   EXPECT_DOUBLE_EQ(state.LastSampleTime.load(), 0.96);
   EXPECT_EQ(state.CaptureIndex.load(), 0);
   EXPECT_EQ(state.Frames[0]->Time, -1.0);
-  for (int i = 0; i < 5; ++i) (void)Deliver(1.0 + i * 0.04, static_cast<BYTE>(10 + i));
+  for (int i = 0; i < 5; ++i) (void)Deliver(1.0 + i * 0.04, static_cast<std::uint8_t>(10 + i));
   EXPECT_EQ(state.CaptureIndex.load(), -1);
   for (int i = 0; i < 5; ++i) {
     EXPECT_DOUBLE_EQ(state.Frames[i]->Time, 1.0 + i * 0.04) << i;
@@ -141,7 +141,7 @@ TEST_F(FrameReceiverTest, SetsHandedOverBetweenThreadsAreWholeAndConsecutive) {
   std::atomic<bool> stop{false};
   std::thread streaming([&] {
     for (long k = 0; !stop.load(); ++k) {
-      const std::vector<BYTE> frame = Frame(static_cast<BYTE>(k % 251));
+      const std::vector<std::uint8_t> frame = Frame(static_cast<std::uint8_t>(k % 251));
       (void)ReceiveFrame(state, graph, k * kFrame, frame.data(), static_cast<long>(frame.size()));
       std::this_thread::yield();
     }
@@ -171,7 +171,7 @@ TEST(BmpFileFromPackedDib, PutsTheFileHeaderInFront) {
   const Case cases[] = {{24, 0, 54},      {32, 0, 54},     {8, 0, 54 + 1024},
                         {8, 16, 54 + 64}, {4, 0, 54 + 64}, {1, 0, 54 + 8}};
   for (const Case& c : cases) {
-    std::vector<BYTE> dib(40 + 1024 + 16, 0);
+    std::vector<std::uint8_t> dib(40 + 1024 + 16, 0);
     qToLittleEndian<quint32>(40, dib.data());
     qToLittleEndian<quint16>(c.bitCount, dib.data() + 14);
     qToLittleEndian<quint32>(c.colorsUsed, dib.data() + 32);
@@ -184,9 +184,9 @@ TEST(BmpFileFromPackedDib, PutsTheFileHeaderInFront) {
     EXPECT_EQ(qFromLittleEndian<quint32>(bytes + 10), c.offBits) << c.bitCount;
   }
   // Too short, or a header size past the data: nothing.
-  std::vector<BYTE> small(20, 0);
+  std::vector<std::uint8_t> small(20, 0);
   EXPECT_TRUE(BmpFileFromPackedDib(small.data(), 20).isEmpty());
-  std::vector<BYTE> lying(40, 0);
+  std::vector<std::uint8_t> lying(40, 0);
   qToLittleEndian<quint32>(4000, lying.data());
   EXPECT_TRUE(BmpFileFromPackedDib(lying.data(), 40).isEmpty());
   EXPECT_TRUE(BmpFileFromPackedDib(nullptr, 100).isEmpty());

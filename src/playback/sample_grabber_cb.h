@@ -18,6 +18,8 @@ class T_MySampleGrabberCB final : public ISampleGrabberCB {
   using FrameHandler = std::function<void(double sampleTime, const BYTE* buffer, LONG bufferLen)>;
 
   explicit T_MySampleGrabberCB(FrameHandler handler) : handler_(std::move(handler)) {}
+  // Only while no grabber calls this object.
+  void SetHandler(FrameHandler handler) { handler_ = std::move(handler); }
 
   HRESULT QueryInterface(const IID& iid, void** object) override;
   ULONG AddRef() override { return 2; }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Frivo developers
-#include "capture/sample_grabber_cb.h"
+#include "playback/sample_grabber_cb.h"
 
 namespace frivo {
 
