@@ -10,16 +10,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
-#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
-#include <QToolButton>
 
 #include "app/app_icon.h"
 #include "app/command_line.h"

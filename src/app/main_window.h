@@ -115,12 +115,10 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
   [[nodiscard]] TCaptureRun& CaptureRun() { return *run_; }
   [[nodiscard]] TMyTrackBar* TrackBar() const { return trackBar_; }
   [[nodiscard]] QTimer& TimeTimer() { return timerTime_; }
-  [[nodiscard]] double CurrentPosition() const { return currentPosition_; }
   [[nodiscard]] double LastSampleTime() const { return run_->LastSampleTime(); }
   [[nodiscard]] bool SeekBusy() const { return seekBusy_; }
   [[nodiscard]] const QImage& PreviewBitmap() const { return previewBitmap_; }
   [[nodiscard]] TThumbnailStrip* Strip() const { return strip_; }
-  [[nodiscard]] TPreviewView* Preview() const { return preview_; }
   [[nodiscard]] int FrameCount() const { return run_->FrameCount(); }
   // The name shown as the window caption and on message boxes.
   [[nodiscard]] static QString DisplayName();

@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPixmap>
 
 #include "app/main_window.h"
 #include "capture/capture_math.h"
@@ -209,21 +208,7 @@ void TApp_TOOLBmpCaptureEx::SaveBitmapToFile(const QString& fileName) {
                 target + QStringLiteral("\rは既に存在します。上書きしますか?")))
     return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const TMyBitmap bitmap(previewBitmap_);
-  bool saved = false;
-  switch (FormatForName(target)) {
-    case ImageFileFormat::kGif:
-      saved = bitmap.Transparent()
-                  ? SaveBitmapAsTransparentGif(bitmap, target, bitmap.TransparentColor())
-                  : SaveBitmapAsGif(bitmap, target);
-      break;
-    case ImageFileFormat::kJpeg:
-      saved = SaveBitmapAsJpeg(bitmap, target, kSaveJpegQuality);
-      break;
-    case ImageFileFormat::kBmp:
-      saved = SaveBitmapAsBmp(bitmap, target);
-      break;
-  }
+  const bool saved = SaveBitmapInFormatOfName(TMyBitmap(previewBitmap_), target);
   QApplication::restoreOverrideCursor();
   if (!saved) Message(target + QStringLiteral("\r保存できませんでした"));
 }

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QScrollArea>
 
 #include "app/main_window.h"
 #include "capture/preview_view.h"

@@ -4,11 +4,8 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QMenu>
 #include <QMouseEvent>
-#include <QStatusTipEvent>
 #include <QStyle>
-#include <QToolTip>
 #include <cmath>
 
 #include "app/main_window.h"
@@ -196,30 +193,10 @@ void TApp_TOOLBmpCaptureEx::Timer_TimeTimer(QObject*) {
 }
 
 void TApp_TOOLBmpCaptureEx::TrackBar1MouseMove(QMouseEvent* event) {
-  const int x = static_cast<int>(event->position().x());
-  QString hint;
-  if (trackBar_->minimum() < trackBar_->maximum()) {
-    if (event->buttons() & Qt::LeftButton) {
-      hint = FormatTime(1, trackBar_->value() / 10.0) + QStringLiteral("秒");
-    } else {
-      if (trackBar_->LeftOfChannel(x))
-        hint = Action(ActionId::PlaySkipBack)->statusTip();
-      else if (trackBar_->RightOfChannel(x))
-        hint = Action(ActionId::PlaySkipNext)->statusTip();
-      else
-        hint = FormatTime(1, trackBar_->ValueAt(x) / 10.0) + QStringLiteral("秒");
-    }
-  }
-  trackBar_->setToolTip(hint);
-  trackBar_->setStatusTip(hint);
-  // The status bar follows the hint as the mouse moves, not only on entering.
-  QStatusTipEvent tip(hint);
-  QCoreApplication::sendEvent(trackBar_, &tip);
-  if (hint.isEmpty()) {
-    QToolTip::hideText();
-  } else if (showHints_) {
-    QToolTip::showText(event->globalPosition().toPoint(), hint, trackBar_);
-  }
+  const QString hint = trackBar_->HintAt(
+      static_cast<int>(event->position().x()), event->buttons() & Qt::LeftButton,
+      Action(ActionId::PlaySkipBack)->statusTip(), Action(ActionId::PlaySkipNext)->statusTip());
+  trackBar_->ShowHint(hint, event->globalPosition().toPoint(), showHints_);
 }
 
 void TApp_TOOLBmpCaptureEx::TrackBar1MouseUp(QMouseEvent* event) {

@@ -8,6 +8,7 @@
 #include "imaging/bmp_format.h"
 #include "imaging/gif_encoder.h"
 #include "imaging/jpeg_encoder.h"
+#include "imaging/save_rules.h"
 #include "platform/platform.h"
 #include "support/file_replace.h"
 
@@ -99,6 +100,20 @@ bool SaveBitmapAsTransparentGif(const TMyBitmap& bitmap, const QString& fileName
   copy.SetTransparent(true);
   copy.SetTransparentColor(transparentColor);
   return SaveBitmapAsGif(copy, fileName);
+}
+
+bool SaveBitmapInFormatOfName(const TMyBitmap& bitmap, const QString& fileName) {
+  switch (FormatForName(fileName)) {
+    case ImageFileFormat::kGif:
+      return bitmap.Transparent()
+                 ? SaveBitmapAsTransparentGif(bitmap, fileName, bitmap.TransparentColor())
+                 : SaveBitmapAsGif(bitmap, fileName);
+    case ImageFileFormat::kJpeg:
+      return SaveBitmapAsJpeg(bitmap, fileName, kSaveJpegQuality);
+    case ImageFileFormat::kBmp:
+      break;
+  }
+  return SaveBitmapAsBmp(bitmap, fileName);
 }
 
 }  // namespace frivo

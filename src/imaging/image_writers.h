@@ -36,4 +36,8 @@ namespace frivo {
 [[nodiscard]] bool SaveBitmapAsTransparentGif(const TMyBitmap& bitmap, const QString& fileName,
                                               QRgb transparentColor);
 
+// Writes `bitmap` in the format its file name's extension names (FormatForName):
+// a GIF keeps a transparent bitmap's transparency, a JPEG has the save quality.
+[[nodiscard]] bool SaveBitmapInFormatOfName(const TMyBitmap& bitmap, const QString& fileName);
+
 }  // namespace frivo

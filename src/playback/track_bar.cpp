@@ -2,9 +2,14 @@
 // Copyright (c) 2026 The Frivo developers
 #include "playback/track_bar.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
+#include <QStatusTipEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QToolTip>
+
+#include "playback/time_text.h"
 
 namespace frivo {
 
@@ -83,6 +88,28 @@ void TMyTrackBar::focusOutEvent(QFocusEvent* event) {
   thumbHold_ = false;
   touched_ = false;
   QSlider::focusOutEvent(event);
+}
+
+QString TMyTrackBar::HintAt(int x, bool dragging, const QString& skipBackHint,
+                            const QString& skipNextHint) const {
+  if (minimum() >= maximum()) return {};
+  if (dragging) return FormatTime(1, value() / 10.0) + QStringLiteral("秒");
+  if (LeftOfChannel(x)) return skipBackHint;
+  if (RightOfChannel(x)) return skipNextHint;
+  return FormatTime(1, ValueAt(x) / 10.0) + QStringLiteral("秒");
+}
+
+void TMyTrackBar::ShowHint(const QString& hint, QPoint globalPos, bool popup) {
+  setToolTip(hint);
+  setStatusTip(hint);
+  // The status bar follows the hint as the mouse moves, not only on entering.
+  QStatusTipEvent tip(hint);
+  QCoreApplication::sendEvent(this, &tip);
+  if (hint.isEmpty()) {
+    QToolTip::hideText();
+  } else if (popup) {
+    QToolTip::showText(globalPos, hint, this);
+  }
 }
 
 }  // namespace frivo

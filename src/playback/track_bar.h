@@ -4,6 +4,7 @@
 
 #include <QRect>
 #include <QSlider>
+#include <QString>
 
 namespace frivo {
 
@@ -42,6 +43,15 @@ class TMyTrackBar : public QSlider {
   [[nodiscard]] int ValueAt(int x) const;
   // The same in seconds, not truncated (value units are tenths of a second).
   [[nodiscard]] double SecondsAt(int x) const;
+
+  // The hint for the mouse at x: the time under it (the thumb's time while it
+  // is dragged), or the hint of the skip a click at a free end makes; empty
+  // while the bar has no range.
+  [[nodiscard]] QString HintAt(int x, bool dragging, const QString& skipBackHint,
+                               const QString& skipNextHint) const;
+  // Makes `hint` the bar's hint and shows it in the status bar at once, and as
+  // a pop-up at `globalPos` when `popup` is set.
+  void ShowHint(const QString& hint, QPoint globalPos, bool popup);
 
  Q_SIGNALS:
   void MouseDown(QMouseEvent* event);
