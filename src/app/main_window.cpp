@@ -280,9 +280,15 @@ void TApp_TOOLBmpCaptureEx::FormKeyUp(int key, bool shift) {
 void TApp_TOOLBmpCaptureEx::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   FormResize();
-  // The strip is rebuilt when an interactive resize ends, not while it runs, and
-  // not for sizes the program sets itself.
-  if (event->spontaneous()) resizeEnd_.start();
+  // The strip is rebuilt once a resize has ended, not while it runs. Sizes the
+  // program sets count too: the stored bounds at start give the strip its
+  // width only once the window has it.
+  resizeEnd_.start();
+}
+
+void TApp_TOOLBmpCaptureEx::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  resizeEnd_.start();  // a move onto another screen may change the width
 }
 
 void TApp_TOOLBmpCaptureEx::changeEvent(QEvent* event) {

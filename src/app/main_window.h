@@ -129,6 +129,7 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -3,7 +3,6 @@
 // Capture runs, the thumbnail strip's selection, saving and copying the frame.
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QFileInfo>
 #include <QLabel>
 
@@ -172,12 +171,8 @@ void TApp_TOOLBmpCaptureEx::Action_FrameBackExecute(QObject* sender) {
 
 void TApp_TOOLBmpCaptureEx::Action_EditCopyExecute(QObject*) {
   if (previewBitmap_.width() <= 0 || previewBitmap_.height() <= 0) return;
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  if (!clipboard) {
+  if (!PutImageOnClipboard(previewBitmap_.convertToFormat(QImage::Format_RGB32)))
     Message(QStringLiteral("クリップボードへコピーできませんでした"));
-    return;
-  }
-  clipboard->setImage(previewBitmap_.convertToFormat(QImage::Format_RGB32));
 }
 
 void TApp_TOOLBmpCaptureEx::Action_FileSaveBmpExecute(QObject* sender) {

@@ -2,8 +2,11 @@
 // Copyright (c) 2026 The Frivo developers
 #include "platform/desktop.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
 #include <QStandardPaths>
 #include <utility>
 
@@ -18,6 +21,11 @@ ModifierHook& Hook() {
 
 OpenUrlHook& UrlHook() {
   static OpenUrlHook hook;
+  return hook;
+}
+
+ClipboardHook& ClipHook() {
+  static ClipboardHook hook;
   return hook;
 }
 
@@ -62,6 +70,21 @@ bool OpenUrl(const QUrl& url) {
 
 OpenUrlHook SetOpenUrlHook(OpenUrlHook hook) {
   return std::exchange(UrlHook(), std::move(hook));
+}
+
+bool PutImageOnClipboard(const QImage& image) {
+  if (ClipHook()) return ClipHook()(image);
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!clipboard || image.isNull()) return false;
+  clipboard->setImage(image);
+  // While the clipboard is ours it answers with our own data at once; when the
+  // system did not give it to us, what it holds is someone else's or nothing.
+  const QMimeData* data = clipboard->mimeData();
+  return data && data->hasImage();
+}
+
+ClipboardHook SetClipboardHook(ClipboardHook hook) {
+  return std::exchange(ClipHook(), std::move(hook));
 }
 
 }  // namespace frivo

@@ -6,6 +6,8 @@
 #include <QUrl>
 #include <functional>
 
+class QImage;
+
 namespace frivo {
 
 // ---- Modifier keys ---------------------------------------------------------------
@@ -43,5 +45,14 @@ bool OpenUrl(const QUrl& url);
 // OpenUrl's. An empty function restores the desktop's handler.
 using OpenUrlHook = std::function<bool(const QUrl& url)>;
 OpenUrlHook SetOpenUrlHook(OpenUrlHook hook);
+
+// ---- Clipboard -------------------------------------------------------------------
+// Puts `image` on the system clipboard and checks that the clipboard holds it
+// (on X11: that the program owns the clipboard selection with it). False when
+// the clipboard refused it.
+bool PutImageOnClipboard(const QImage& image);
+// Tests decide the outcome here instead; the hook's result is the function's.
+using ClipboardHook = std::function<bool(const QImage& image)>;
+ClipboardHook SetClipboardHook(ClipboardHook hook);
 
 }  // namespace frivo

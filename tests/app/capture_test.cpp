@@ -373,6 +373,22 @@ TEST_F(CaptureTest, ARunEndedByCloseOpenOrToggleGivesTheControlsBack) {
   EXPECT_EQ(ShownFrames(), Run(40));
 }
 
+TEST_F(CaptureTest, AClipboardThatRefusesTheFrameIsReported) {
+  Open(test::kH264Mp4);
+  PauseAt(10 * frame_);
+  Capture(ActionId::CaptureNow);
+  EXPECT_TRUE(messages_.empty());
+  QImage offered;
+  const test::ScopedHook<ClipboardHook> refuse(&SetClipboardHook, [&](const QImage& image) {
+    offered = image;
+    return false;
+  });
+  window_->Action(ActionId::EditCopy)->trigger();
+  EXPECT_EQ(test::ReadFrameCode(offered), 10);
+  EXPECT_EQ(messages_,
+            std::vector<QString>{QStringLiteral("クリップボードへコピーできませんでした")});
+}
+
 TEST_F(CaptureTest, SavingFollowsTheChosenTypeAndAsksBeforeReplacing) {
   Open(test::kH264Mp4);
   PauseAt(10 * frame_);

@@ -173,9 +173,9 @@ TEST_F(MainWindowTest, ThumbnailStripFollowsTheWidthWhenAResizeEnds) {
   EXPECT_EQ(ThumbnailCapacity(300), 5);
   EXPECT_EQ(ThumbnailCapacity(474 + 85), 5);
   EXPECT_EQ(ThumbnailCapacity(474 + 86 * 2), 7);
+  // The window system's resize rebuilds the strip once it ends.
   window_->resize(474 + 86 * 2, window_->height());
-  window_->RebuildThumbnailStrip();
-  EXPECT_EQ(window_->Strip()->Count(), 7);
+  ASSERT_TRUE(WaitFor([&] { return window_->Strip()->Count() == 7; }));
   EXPECT_NE(window_->findChild<QWidget*>(QStringLiteral("Image_6")), nullptr);
   EXPECT_EQ(window_->Action(ActionId::CaptureBack)->text(),
             QStringLiteral("前の7フレームをキャプチャ(&B)"));
@@ -184,8 +184,15 @@ TEST_F(MainWindowTest, ThumbnailStripFollowsTheWidthWhenAResizeEnds) {
       QStringLiteral(
           "取得フレームの次の7フレームをキャプチャ ([Shift]キー併用で14フレーム後からキャプチャ)"));
   window_->resize(504, window_->height());
-  window_->RebuildThumbnailStrip();
-  EXPECT_EQ(window_->Strip()->Count(), 5);
+  ASSERT_TRUE(WaitFor([&] { return window_->Strip()->Count() == 5; }));
+  // Maximize and restore rebuild it too.
+  window_->showMaximized();
+  ASSERT_TRUE(WaitFor([&] {
+    const int wide = ThumbnailCapacity(window_->centralWidget()->width());
+    return wide > 5 && window_->Strip()->Count() == wide;
+  })) << window_->centralWidget()->width();
+  window_->showNormal();
+  ASSERT_TRUE(WaitFor([&] { return window_->Strip()->Count() == 5; }));
   EXPECT_EQ(window_->findChild<QWidget*>(QStringLiteral("Image_5")), nullptr);
   EXPECT_EQ(window_->Action(ActionId::CaptureBack)->text(),
             QStringLiteral("前の5フレームをキャプチャ(&B)"));
@@ -408,6 +415,13 @@ TEST_F(MainWindowTest, RateAndMuteCarryOverToTheNextFile) {
   EXPECT_TRUE(window_->Action(ActionId::PlayMute)->isChecked());
   EXPECT_TRUE(window_->Action(ActionId::PlayRate_05)->isChecked());
   EXPECT_FALSE(window_->Action(ActionId::PlayRate_10)->isChecked());
+  // And the new graph plays at that rate, silent.
+  EXPECT_DOUBLE_EQ(window_->Playback().Rate(), 0.5);
+  EXPECT_EQ(window_->Playback().Volume(), -10000);
+  window_->Action(ActionId::PlayMute)->trigger();
+  window_->Action(ActionId::PlayRate_10)->trigger();
+  EXPECT_DOUBLE_EQ(window_->Playback().Rate(), 1.0);
+  EXPECT_EQ(window_->Playback().Volume(), 0);
 }
 
 TEST_F(MainWindowTest, ViewOptionsKeepTheBandsInPlace) {

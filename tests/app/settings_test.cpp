@@ -158,13 +158,14 @@ TEST_F(SettingsTest, ToolBarOffHidesTheToolBarAndTheLayoutClosesTheGap) {
 
 TEST_F(SettingsTest, ShiftAtExitKeepsTheStoredBoundsAndWritesTheRest) {
   const QByteArray bounds =
-      "[CAPTURE_Bounds]\r\nApp_TOOLBmpCaptureEx_Left=1\r\nApp_TOOLBmpCaptureEx_Top=2\r\n"
-      "App_TOOLBmpCaptureEx_Right=3\r\nApp_TOOLBmpCaptureEx_Bottom=4\r\n\r\n";
+      "[CAPTURE_Bounds]\r\nApp_TOOLBmpCaptureEx_Left=50\r\nApp_TOOLBmpCaptureEx_Top=60\r\n"
+      "App_TOOLBmpCaptureEx_Right=650\r\nApp_TOOLBmpCaptureEx_Bottom=500\r\n\r\n";
   test::WriteAll(Ini(), bounds + "[CAPTURE_Play]\r\nMute=0\r\n\r\n");
-  // Shift at start ignores the stored rectangle (a 2 x 2 window would be useless).
+  // Shift at start ignores the stored rectangle: the window keeps its own size.
   modifiers_.shift = true;
   Start();
-  EXPECT_GT(window_->width(), 100);
+  EXPECT_NE(window_->frameGeometry().topLeft(), QPoint(50, 60));
+  EXPECT_LT(window_->width(), 590);
   modifiers_.shift = false;
   Action(ActionId::PlayMute)->setChecked(true);
   modifiers_.shift = true;
@@ -173,11 +174,14 @@ TEST_F(SettingsTest, ShiftAtExitKeepsTheStoredBoundsAndWritesTheRest) {
   EXPECT_TRUE(written.startsWith(bounds)) << written.toStdString();
   EXPECT_TRUE(written.contains("Mute=1"));
 
-  // Without Shift the rectangle is the window's.
+  // Without Shift the stored rectangle is the window's, and the window's is stored.
   modifiers_.shift = false;
   Start();
+  // The stored rectangle is the outer one, frame included.
+  EXPECT_TRUE(test::WaitFor([&] { return window_->frameGeometry() == QRect(50, 60, 600, 440); }))
+      << window_->frameGeometry().width() << "x" << window_->frameGeometry().height();
   Exit();
-  EXPECT_FALSE(test::ReadAll(Ini()).contains("App_TOOLBmpCaptureEx_Right=3\r\n"));
+  EXPECT_TRUE(test::ReadAll(Ini()).startsWith(bounds));
 }
 
 TEST_F(SettingsTest, ShiftAndCtrlSkipReadingAndWriting) {
