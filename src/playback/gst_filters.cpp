@@ -23,7 +23,8 @@ GQuark FilterQuark() {
 
 }  // namespace
 
-bool StampFrame(GstPad* pad, GstBuffer* buffer, FrameStamp* stamp, std::int64_t fallbackNominalNs) {
+bool StampFrame(GstPad* pad, GstBuffer* buffer, FrameStamp* stamp, std::int64_t fallbackNominalNs,
+                Timeline* timeline) {
   if (!GST_BUFFER_PTS_IS_VALID(buffer)) return false;
   EventPtr segmentEvent(gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0));
   if (!segmentEvent) return false;
@@ -47,6 +48,11 @@ bool StampFrame(GstPad* pad, GstBuffer* buffer, FrameStamp* stamp, std::int64_t 
                                     : -1;
   const auto segmentStart = static_cast<std::int64_t>(segment->start);
   stamp->startNs = TrueFrameStartNs(pts, duration, segmentStart, nominal);
+  if (timeline && duration > 0 && std::llabs(pts - segmentStart) <= kTimeToleranceNs) {
+    if (const std::int64_t start = timeline->StartOfFrameEndingAt(pts + duration);
+        start >= 0 && start <= pts)
+      stamp->startNs = start;
+  }
   const SegmentTimes times{segmentStart, static_cast<std::int64_t>(segment->time),
                            segment->applied_rate};
   stamp->streamStartNs = ToMediaTimeNs(times, stamp->startNs);

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -23,6 +24,8 @@
 #include "playback/video_widget.h"
 
 namespace frivo::gst {
+
+struct Timeline;
 
 // Timing of one video frame as it passes a pad.
 struct FrameStamp {
@@ -35,8 +38,10 @@ struct FrameStamp {
 // Stamps a buffer from the pad's current segment and caps. False for a buffer
 // without timestamp or a pad without time segment. `fallbackNominalNs` is the
 // frame duration to assume when the caps state no frame rate (-1: none).
+// A frame cut by the decoder at the segment's start is given the start that
+// `timeline` recorded for its end when it has one.
 bool StampFrame(GstPad* pad, GstBuffer* buffer, FrameStamp* stamp,
-                std::int64_t fallbackNominalNs = -1);
+                std::int64_t fallbackNominalNs = -1, Timeline* timeline = nullptr);
 
 // An element seen as a filter. Wrappers made by the layer are found again from
 // their element, so a pin's peer reports the same filter object the graph holds.
@@ -117,8 +122,13 @@ class RendererFilter final : public ElementFilter {
   bool WaitShownAfter(std::uint64_t serial, std::chrono::steady_clock::time_point deadline) const;
   // Negotiated size; false when the renderer is not linked.
   bool VideoSize(int* width, int* height) const;
-  // Nominal frame duration from the caps (-1 when the stream states no rate).
+  // Nominal frame duration: the average one of a variable-rate stream, else
+  // the caps' (-1 when the stream states no rate).
   [[nodiscard]] std::int64_t FrameDurationNs() const;
+  // The stream's frames are unevenly spaced, `averageNs` apart on average; the
+  // caps' rate is then no frame's duration. Before the graph plays.
+  void SetVariableRate(std::int64_t averageNs) { averageFrameNs_ = averageNs; }
+  [[nodiscard]] bool VariableRate() const { return averageFrameNs_ > 0; }
 
   HRESULT PutOwner(QWidget* owner);
   HRESULT PutMessageDrain(QWidget* drain);
@@ -129,7 +139,8 @@ class RendererFilter final : public ElementFilter {
  private:
   ~RendererFilter() override;
   std::shared_ptr<Core> core_;
-  QPointer<QWidget> drain_;  // UI thread only
+  QPointer<QWidget> drain_;           // UI thread only
+  std::int64_t averageFrameNs_ = -1;  // UI thread only
 };
 
 // The sample grabber: an identity element whose sink pad probe hands every frame,
@@ -226,7 +237,19 @@ struct Timeline {
   [[nodiscard]] std::int64_t LandingNs() const { return landingNs_.load(); }
   [[nodiscard]] bool LandedLate() const { return landedLate_.load(); }
 
+  // The frames entering the video decoder, by their end: a frame the decoder
+  // cut at a seek's start keeps its end, which finds its true start however
+  // long it is (unevenly spaced frames have no one nominal duration). Called
+  // on the decoder's streaming thread; forgotten at every flush.
+  void RecordDecoderInput(std::int64_t startNs, std::int64_t endNs);
+  void ForgetDecoderInput();
+  // The start of the recorded frame that ends at `endNs`; -1 when none does.
+  [[nodiscard]] std::int64_t StartOfFrameEndingAt(std::int64_t endNs);
+
  private:
+  std::mutex inputMutex_;  // guards decoderInput_
+  // Start and end of the last frames into the decoder, oldest first.
+  std::deque<std::pair<std::int64_t, std::int64_t>> decoderInput_;
   std::atomic<std::uint32_t> landingSeqnum_{GST_SEQNUM_INVALID};
   std::atomic<std::int64_t> landingLatestNs_{0};
   std::atomic<bool> dropLate_{false};

@@ -159,7 +159,8 @@ GstPadProbeReturn StampBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer data)
   auto* state = static_cast<StamperState*>(data);
   GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
   FrameStamp stamp;
-  if (!StampFrame(pad, buffer, &stamp, state->observedNs)) return GST_PAD_PROBE_OK;
+  if (!StampFrame(pad, buffer, &stamp, state->observedNs, state->timeline.get()))
+    return GST_PAD_PROBE_OK;
   const auto pts = static_cast<std::int64_t>(GST_BUFFER_PTS(buffer));
   if (stamp.startNs == pts && GST_BUFFER_DURATION_IS_VALID(buffer) &&
       GST_BUFFER_DURATION(buffer) > 0 &&

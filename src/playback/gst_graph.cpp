@@ -11,6 +11,7 @@
 
 #include "playback/graph_builder.h"
 #include "playback/gst_filters.h"
+#include "playback/mp4_scan.h"
 #include "playback/mpeg_scan.h"
 
 namespace frivo::gst {
@@ -422,6 +423,13 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   // MPEG demuxers take the length from the clock references, which may be
   // far from the pictures' times.
   if (timeline_->mpegSystem.load() && HasVideo()) videoSpanNs_ = VideoPtsSpanNs(path).value_or(-1);
+  // Phones record unevenly spaced frames; the demuxer's rate for them can be a
+  // tick of the track's clock. The sample table gives the average.
+  if (renderer_ && HasVideo()) {
+    if (const std::optional<TTrackTiming> timing = Mp4VideoTiming(path);
+        timing && !timing->constantRate && timing->AverageFrameNs() > 0)
+      renderer_->SetVariableRate(timing->AverageFrameNs());
+  }
   QueryDuration();
   return result;
 }

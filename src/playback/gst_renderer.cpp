@@ -157,6 +157,7 @@ bool RendererFilter::VideoSize(int* width, int* height) const {
 }
 
 std::int64_t RendererFilter::FrameDurationNs() const {
+  if (averageFrameNs_ > 0) return averageFrameNs_;
   PadPtr pad(gst_element_get_static_pad(Element(), "sink"));
   CapsPtr caps(gst_pad_get_current_caps(pad.get()));
   if (!caps) return -1;

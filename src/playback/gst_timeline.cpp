@@ -26,6 +26,26 @@
 
 namespace frivo::gst {
 
+void Timeline::RecordDecoderInput(std::int64_t startNs, std::int64_t endNs) {
+  // Enough for any decoder's delay and reordering.
+  constexpr std::size_t kKept = 64;
+  const std::lock_guard<std::mutex> lock(inputMutex_);
+  decoderInput_.emplace_back(startNs, endNs);
+  if (decoderInput_.size() > kKept) decoderInput_.pop_front();
+}
+
+void Timeline::ForgetDecoderInput() {
+  const std::lock_guard<std::mutex> lock(inputMutex_);
+  decoderInput_.clear();
+}
+
+std::int64_t Timeline::StartOfFrameEndingAt(std::int64_t endNs) {
+  const std::lock_guard<std::mutex> lock(inputMutex_);
+  for (auto it = decoderInput_.rbegin(); it != decoderInput_.rend(); ++it)
+    if (std::llabs(it->second - endNs) <= kTimeToleranceNs) return it->first;
+  return -1;
+}
+
 void Timeline::OfferStart(std::int64_t streamTimeNs) {
   if (!measuring.load()) return;
   std::int64_t lowest = lowestStartNs.load();
@@ -310,6 +330,25 @@ GstPadProbeReturn OnDecoderCaps(GstPad* pad, GstPadProbeInfo* info, gpointer) {
   return GST_PAD_PROBE_OK;
 }
 
+// On a video decoder's input: every frame's start and end, so the stamper finds
+// the true start of the one the decoder cuts at a seek's start.
+GstPadProbeReturn RecordDecoderInput(GstPad*, GstPadProbeInfo* info, gpointer data) {
+  Timeline& timeline = *static_cast<WatchData*>(data)->timeline;
+  if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    if (GST_BUFFER_PTS_IS_VALID(buffer) && GST_BUFFER_DURATION_IS_VALID(buffer) &&
+        GST_BUFFER_DURATION(buffer) > 0) {
+      const auto start = static_cast<std::int64_t>(GST_BUFFER_PTS(buffer));
+      timeline.RecordDecoderInput(start,
+                                  start + static_cast<std::int64_t>(GST_BUFFER_DURATION(buffer)));
+    }
+  } else if (GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+             event && GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
+    timeline.ForgetDecoderInput();
+  }
+  return GST_PAD_PROBE_OK;
+}
+
 void OnElementSetup(GstElement*, GstElement* element, gpointer data) {
   auto* watch = static_cast<WatchData*>(data);
   GstElementFactory* factory = gst_element_get_factory(element);
@@ -329,9 +368,14 @@ void OnElementSetup(GstElement*, GstElement* element, gpointer data) {
   if (!klass || !std::strstr(klass, "Decoder") || !std::strstr(klass, "Video")) return;
   WatchDecoderForReorder(element, watch->timeline);
   PadPtr sink(gst_element_get_static_pad(element, "sink"));
-  if (sink)
+  if (sink) {
     gst_pad_add_probe(sink.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &OnDecoderCaps, nullptr,
                       nullptr);
+    gst_pad_add_probe(
+        sink.get(),
+        static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_FLUSH),
+        &RecordDecoderInput, new WatchData{watch->timeline}, &WatchData::Free);
+  }
 }
 
 GstPadProbeReturn OnVideoSegment(GstPad*, GstPadProbeInfo* info, gpointer data) {

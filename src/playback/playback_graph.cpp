@@ -107,6 +107,10 @@ void TPlaybackGraph::VideoSize(int* width, int* height) const {
 
 std::int64_t TPlaybackGraph::RendererAverageTimePerFrame() const {
   if (!parts_->Renderer) return 0;
+  // A variable-rate stream's type names the average frame duration.
+  if (const auto* renderer = dynamic_cast<const gst::RendererFilter*>(parts_->Renderer.Get());
+      renderer && renderer->VariableRate())
+    return (renderer->FrameDurationNs() + 50) / 100;
   std::vector<ComPtr<IPin>> pins;
   if (FAILED(parts_->Renderer->EnumPins(&pins))) return 0;
   for (const ComPtr<IPin>& pin : pins) {
@@ -119,6 +123,11 @@ std::int64_t TPlaybackGraph::RendererAverageTimePerFrame() const {
     if (average > 0) return average;
   }
   return 0;
+}
+
+bool TPlaybackGraph::VariableFrameRate() const {
+  const auto* renderer = dynamic_cast<const gst::RendererFilter*>(parts_->Renderer.Get());
+  return renderer && renderer->VariableRate();
 }
 
 bool TPlaybackGraph::GrabberConnected() const {

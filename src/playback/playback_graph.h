@@ -62,6 +62,9 @@ class TPlaybackGraph {
   // Average time per frame of the video reaching the renderer (100 ns units), 0
   // when unknown.
   [[nodiscard]] std::int64_t RendererAverageTimePerFrame() const;
+  // The video's frames are unevenly spaced (phone recordings); FrameTime is
+  // then their average duration.
+  [[nodiscard]] bool VariableFrameRate() const;
   // Whether the grabber got its frames connected (sample-grabber mode works).
   [[nodiscard]] bool GrabberConnected() const;
   // Hands every frame the grabber passes to `handler`; an empty handler detaches

@@ -258,6 +258,10 @@ TEST_F(MainWindowTest, OpenShowsSizeRateAndLengthThenCloseResets) {
       {test::kH264Mp4, "[ 320x240 25fps 40ミリ秒 ]", 30},
       {test::kH264Mp460, "[ 320x240 60fps 17ミリ秒 ]", 16},
       {test::kH264Mp4Ntsc, "[ 320x240 29.97fps 33ミリ秒 ]", 30},
+      // Unevenly spaced frames show their average rate (the track's frames over
+      // its length), never one tick of the track's clock.
+      {test::kVfrMp4, "[ 320x240 30.15fps 33ミリ秒 ]", 30},
+      {test::kVfrMov, "[ 320x240 29.83fps 34ミリ秒 ]", 30},
   };
   for (const Case& c : cases) {
     const test::FixtureInfo& info = *test::FindFixture(c.fixture);
