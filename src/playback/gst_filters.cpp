@@ -53,6 +53,9 @@ bool StampFrame(GstPad* pad, GstBuffer* buffer, FrameStamp* stamp, std::int64_t 
         start >= 0 && start <= pts)
       stamp->startNs = start;
   }
+  // Unevenly spaced frames have no one nominal duration: each keeps its own.
+  if (timeline && timeline->variableRate.load() && duration > 0)
+    nominal = pts + duration - stamp->startNs;
   const SegmentTimes times{segmentStart, static_cast<std::int64_t>(segment->time),
                            segment->applied_rate};
   stamp->streamStartNs = ToMediaTimeNs(times, stamp->startNs);

@@ -21,6 +21,7 @@
 #include "playback/frame_math.h"
 #include "playback/gst_ptr.h"
 #include "playback/interfaces.h"
+#include "playback/mp4_scan.h"
 #include "playback/video_widget.h"
 
 namespace frivo::gst {
@@ -236,6 +237,13 @@ struct Timeline {
   bool OnFrame(std::uint32_t seqnum, std::int64_t startNs);
   [[nodiscard]] std::int64_t LandingNs() const { return landingNs_.load(); }
   [[nodiscard]] bool LandedLate() const { return landedLate_.load(); }
+
+  // The video's frames are unevenly spaced (set before the file opens). The
+  // parser in front of the decoder then gives every frame the duration of the
+  // stream's stated rate, one tick of the track's clock at worst; each frame is
+  // given its own (up to the next frame) from the track's sample table.
+  std::atomic<bool> variableRate{false};
+  std::shared_ptr<const TTrackTiming> frameTable;  // written before the file plays
 
   // The frames entering the video decoder, by their end: a frame the decoder
   // cut at a seek's start keeps its end, which finds its true start however

@@ -348,6 +348,13 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   const QFileInfo info(path);
   if (!info.exists() || info.isDir()) return VFW_E_NOT_FOUND;
 
+  // Known before the file plays: the frames' own durations are kept for it.
+  if (std::optional<TTrackTiming> timing = Mp4VideoTiming(path);
+      timing && !timing->constantRate && timing->AverageFrameNs() > 0) {
+    timeline_->frameTable = std::make_shared<const TTrackTiming>(std::move(*timing));
+    timeline_->variableRate.store(true);
+  }
+
   if (!renderer_) {
     auto renderer = ComPtr<IBaseFilter>::Attach(new RendererFilter);
     const HRESULT hr = AddFilter(renderer.Get(), QStringLiteral("Video Renderer"));
@@ -425,11 +432,8 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   if (timeline_->mpegSystem.load() && HasVideo()) videoSpanNs_ = VideoPtsSpanNs(path).value_or(-1);
   // Phones record unevenly spaced frames; the demuxer's rate for them can be a
   // tick of the track's clock. The sample table gives the average.
-  if (renderer_ && HasVideo()) {
-    if (const std::optional<TTrackTiming> timing = Mp4VideoTiming(path);
-        timing && !timing->constantRate && timing->AverageFrameNs() > 0)
-      renderer_->SetVariableRate(timing->AverageFrameNs());
-  }
+  if (renderer_ && HasVideo() && timeline_->variableRate.load())
+    renderer_->SetVariableRate(timeline_->frameTable->AverageFrameNs());
   QueryDuration();
   return result;
 }

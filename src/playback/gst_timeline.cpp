@@ -336,6 +336,18 @@ GstPadProbeReturn RecordDecoderInput(GstPad*, GstPadProbeInfo* info, gpointer da
   Timeline& timeline = *static_cast<WatchData*>(data)->timeline;
   if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    if (timeline.frameTable && GST_BUFFER_PTS_IS_VALID(buffer)) {
+      const std::int64_t duration =
+          timeline.frameTable->FrameDurationAt(static_cast<std::int64_t>(GST_BUFFER_PTS(buffer)));
+      // Only a duration far too short is replaced: it would end the frame before
+      // a seek's position inside it, and the decoder would drop the frame.
+      if (duration > 0 && (!GST_BUFFER_DURATION_IS_VALID(buffer) ||
+                           2 * static_cast<std::int64_t>(GST_BUFFER_DURATION(buffer)) < duration)) {
+        buffer = gst_buffer_make_writable(buffer);
+        GST_BUFFER_DURATION(buffer) = static_cast<GstClockTime>(duration);
+        GST_PAD_PROBE_INFO_DATA(info) = buffer;
+      }
+    }
     if (GST_BUFFER_PTS_IS_VALID(buffer) && GST_BUFFER_DURATION_IS_VALID(buffer) &&
         GST_BUFFER_DURATION(buffer) > 0) {
       const auto start = static_cast<std::int64_t>(GST_BUFFER_PTS(buffer));

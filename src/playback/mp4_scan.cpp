@@ -3,6 +3,7 @@
 #include "playback/mp4_scan.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -68,6 +69,57 @@ std::int64_t Timescale(std::span<const std::uint8_t> mdhd) {
   return Be32(mdhd.data() + at);
 }
 
+// Ticks to nanoseconds as the demuxer converts them (rounded down).
+std::int64_t TicksToNs(std::int64_t ticks, std::int64_t timescale) {
+  return static_cast<std::int64_t>(static_cast<long double>(ticks) * 1e9L / timescale);
+}
+
+// Every sample's presentation time from the decode-time steps (stts) and the
+// composition offsets (ctts, when there is one), sorted.
+void PresentationTimes(std::span<const std::uint8_t> stts, std::span<const std::uint8_t> ctts,
+                       TTrackTiming* timing) {
+  // A table far larger than the samples it claims is not trusted.
+  constexpr std::int64_t kMaxSamples = 50'000'000;
+  if (timing->samples > kMaxSamples) return;
+  std::vector<std::int64_t> offsets;
+  if (ctts.size() >= 8) {
+    const bool signedOffsets = ctts[0] == 1;
+    const std::uint64_t entries = Be32(ctts.data() + 4);
+    if (entries <= (ctts.size() - 8) / 8) {
+      for (std::uint64_t i = 0; i < entries; ++i) {
+        const std::uint8_t* entry = ctts.data() + 8 + i * 8;
+        const std::int64_t count = Be32(entry);
+        const std::uint32_t raw = Be32(entry + 4);
+        const std::int64_t offset =
+            signedOffsets ? static_cast<std::int32_t>(raw) : static_cast<std::int64_t>(raw);
+        for (std::int64_t n = 0;
+             n < count && static_cast<std::int64_t>(offsets.size()) < timing->samples; ++n)
+          offsets.push_back(offset);
+      }
+    }
+  }
+  std::vector<std::int64_t> times;
+  times.reserve(static_cast<std::size_t>(timing->samples));
+  const std::uint64_t entries = Be32(stts.data() + 4);
+  std::int64_t decode = 0;
+  std::int64_t lastDelta = 0;
+  for (std::uint64_t i = 0; i < entries; ++i) {
+    const std::uint8_t* entry = stts.data() + 8 + i * 8;
+    const std::int64_t count = Be32(entry);
+    const std::int64_t delta = Be32(entry + 4);
+    for (std::int64_t n = 0; n < count; ++n) {
+      const std::size_t index = times.size();
+      const std::int64_t offset = index < offsets.size() ? offsets[index] : 0;
+      times.push_back(TicksToNs(std::max<std::int64_t>(decode + offset, 0), timing->timescale));
+      decode += delta;
+      lastDelta = delta;
+    }
+  }
+  std::sort(times.begin(), times.end());
+  timing->presentationNs = std::move(times);
+  timing->lastDurationNs = TicksToNs(lastDelta, timing->timescale);
+}
+
 std::optional<TTrackTiming> TrackTiming(std::span<const std::uint8_t> trak) {
   const std::span<const std::uint8_t> mdia = Child(trak, "mdia");
   const std::span<const std::uint8_t> hdlr = Child(mdia, "hdlr");
@@ -93,6 +145,8 @@ std::optional<TTrackTiming> TrackTiming(std::span<const std::uint8_t> trak) {
     if (delta != firstDelta && !last) timing.constantRate = false;
   }
   if (timing.samples <= 0) return std::nullopt;
+  if (!timing.constantRate)
+    PresentationTimes(stts, Child(Child(Child(mdia, "minf"), "stbl"), "ctts"), &timing);
   return timing;
 }
 
@@ -102,6 +156,13 @@ std::int64_t TTrackTiming::AverageFrameNs() const {
   if (samples <= 0 || timescale <= 0 || duration <= 0) return 0;
   const long double ns = static_cast<long double>(duration) * 1e9L / timescale / samples;
   return static_cast<std::int64_t>(ns + 0.5L);
+}
+
+std::int64_t TTrackTiming::FrameDurationAt(std::int64_t ptsNs) const {
+  const auto it = std::lower_bound(presentationNs.begin(), presentationNs.end(), ptsNs);
+  if (it == presentationNs.end() || *it != ptsNs) return -1;
+  const auto next = std::next(it);
+  return next == presentationNs.end() ? lastDurationNs : *next - ptsNs;
 }
 
 std::optional<TTrackTiming> ScanMoovVideoTiming(std::span<const std::uint8_t> moov) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace frivo {
 
@@ -23,6 +24,14 @@ struct TTrackTiming {
   bool constantRate = true;
   // Average frame duration in nanoseconds; 0 when unknown.
   [[nodiscard]] std::int64_t AverageFrameNs() const;
+  // For a track without a constant rate: every frame's presentation time as
+  // the demuxer stamps it (decode time plus composition offset, in ns, rounded
+  // down), sorted. Each frame lasts until the next; the last one for
+  // `lastDurationNs`.
+  std::vector<std::int64_t> presentationNs;
+  std::int64_t lastDurationNs = 0;
+  // The duration of the frame stamped `ptsNs`; -1 when no frame is.
+  [[nodiscard]] std::int64_t FrameDurationAt(std::int64_t ptsNs) const;
 };
 
 // The first video track's timing in the bytes of a "moov" box's contents

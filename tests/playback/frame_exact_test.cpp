@@ -149,9 +149,6 @@ TEST_P(FrameExact, StepShowsTheNextFrames) {
 }
 
 TEST_P(FrameExact, PausedSeekDeliversTheFrameContainingThePosition) {
-  if (Info().name == std::string_view(kVfrMov))
-    GTEST_SKIP() << "known fault: the decoder gets frame durations from the demuxer's rate of one "
-                    "600 Hz tick and drops the frame that holds a seek's position";
   const int target = Info().frameCount / 3;
   player_.PauseAndSettle();
   player_.recorder.Clear();

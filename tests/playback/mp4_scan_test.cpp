@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <string>
 #include <vector>
 
 #include "fixtures/fixtures.h"
@@ -34,23 +33,31 @@ Bytes Join(std::initializer_list<Bytes> parts) {
   return all;
 }
 
-// A track with handler `handler`, a version-0 media header and a time-to-sample
-// table of (count, delta) entries.
-Bytes Track(const char* handler, std::uint32_t timescale,
-            std::initializer_list<std::pair<std::uint32_t, std::uint32_t>> entries) {
+using Entries = std::initializer_list<std::pair<std::uint32_t, std::uint32_t>>;
+
+// A table box of (count, value) entries after version, flags and the count.
+Bytes Table(const char* type, Entries entries) {
+  Bytes table(4, 0);
+  Put32(table, static_cast<std::uint32_t>(entries.size()));
+  for (const auto& [count, value] : entries) {
+    Put32(table, count);
+    Put32(table, value);
+  }
+  return Box(type, table);
+}
+
+// A track with handler `handler`, a version-0 media header, a time-to-sample
+// table of (count, delta) entries and optionally composition offsets.
+Bytes Track(const char* handler, std::uint32_t timescale, Entries entries, Entries offsets = {}) {
   Bytes hdlr(8, 0);
   hdlr.insert(hdlr.end(), handler, handler + 4);
   hdlr.resize(hdlr.size() + 12, 0);
   Bytes mdhd(12, 0);  // version, flags, two dates
   Put32(mdhd, timescale);
   Put32(mdhd, 0);
-  Bytes stts(4, 0);
-  Put32(stts, static_cast<std::uint32_t>(entries.size()));
-  for (const auto& [count, delta] : entries) {
-    Put32(stts, count);
-    Put32(stts, delta);
-  }
-  const Bytes stbl = Box("stbl", Box("stts", stts));
+  const Bytes stbl =
+      Box("stbl", offsets.size() > 0 ? Join({Table("stts", entries), Table("ctts", offsets)})
+                                     : Table("stts", entries));
   return Box("trak", Box("mdia", Join({Box("mdhd", mdhd), Box("hdlr", hdlr), Box("minf", stbl)})));
 }
 
@@ -76,6 +83,22 @@ TEST(Mp4Scan, ReadsTheVideoTracksTimingAndTellsAnUnevenOne) {
   Bytes lying = Track("vide", 600, {{1, 20}});
   lying[lying.size() - 12] = 0xff;  // the entry count
   EXPECT_FALSE(ScanMoovVideoTiming(lying).has_value());
+}
+
+TEST(Mp4Scan, GivesEveryFrameItsDurationUpToTheNextInPresentationOrder) {
+  // Decode order I P B B with composition offsets; 1000 ticks per second.
+  // Decode times 0, 40, 50, 90; offsets 10, 80, 0, 0 -> shown at 10, 120, 50, 90.
+  const Bytes grown =
+      Track("vide", 1000, {{1, 40}, {1, 10}, {1, 40}, {1, 30}}, {{1, 10}, {1, 80}, {2, 0}});
+  const std::optional<TTrackTiming> timing = ScanMoovVideoTiming(grown);
+  ASSERT_TRUE(timing.has_value());
+  ASSERT_FALSE(timing->constantRate);
+  EXPECT_EQ(timing->presentationNs,
+            (std::vector<std::int64_t>{10'000'000, 50'000'000, 90'000'000, 120'000'000}));
+  EXPECT_EQ(timing->FrameDurationAt(10'000'000), 40'000'000);
+  EXPECT_EQ(timing->FrameDurationAt(90'000'000), 30'000'000);
+  EXPECT_EQ(timing->FrameDurationAt(120'000'000), 30'000'000);  // the last: its own step
+  EXPECT_EQ(timing->FrameDurationAt(11'000'000), -1);
 }
 
 TEST(Mp4Scan, AnyBytesAreSafe) {
