@@ -115,6 +115,11 @@ class RendererFilter final : public ElementFilter {
   struct Core;
 
   RendererFilter();
+  // For a graph without a window: runs as fast as frames decode, keeps no
+  // picture (ShownFrame has stamps only). Before the graph plays.
+  void SetHeadless();
+  // The video stream has ended.
+  [[nodiscard]] bool AtEnd() const;
   // Media times count on `timeline` from then on. Before the graph plays.
   void SetTimeline(std::shared_ptr<const Timeline> timeline);
   [[nodiscard]] Shown ShownFrame() const;

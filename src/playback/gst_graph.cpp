@@ -23,6 +23,12 @@ using Clock = std::chrono::steady_clock;
 // playbin's flags: video, audio and software volume; no subtitles, no
 // visualisation, no deinterlacing (frames must reach the grabber as stored).
 constexpr guint kPlayFlags = 0x1 | 0x2 | 0x10;
+constexpr guint kAudioFlag = 0x2;
+
+// A graph made for AudioOutput::kNone leaves the audio streams out altogether.
+guint PlayFlags() {
+  return CurrentAudioOutput() == AudioOutput::kNone ? kPlayFlags & ~kAudioFlag : kPlayFlags;
+}
 
 // How long a seek, a step or the first preroll may take before the call gives up.
 constexpr auto kSettleTime = std::chrono::seconds(10);
@@ -376,7 +382,7 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   if (!uri) return VFW_E_NOT_FOUND;
   ElementPtr videoBin = BuildVideoBin(grabber);
   ElementPtr audioSink = MakeAudioSink();
-  g_object_set(playbin.get(), "uri", uri.get(), "flags", kPlayFlags, "video-sink", videoBin.get(),
+  g_object_set(playbin.get(), "uri", uri.get(), "flags", PlayFlags(), "video-sink", videoBin.get(),
                "audio-sink", audioSink.get(), "volume", VolumeToLinear(volume_), nullptr);
   InstallElementWatch(playbin.get(), timeline_);
   BusPtr bus(gst_element_get_bus(playbin.get()));

@@ -24,6 +24,9 @@ struct RendererFilter::Core {
   Shown shown;                               // mediaStartNs is filled in when read
   std::shared_ptr<const Timeline> timeline;  // set before streaming starts
   FrameRelay* relay = nullptr;               // deleted (later, on its thread) with the core
+  // Headless: frames are stamped and counted, but no picture is kept or shown.
+  // Set on the UI thread before the graph plays.
+  std::atomic<bool> keepPictures{true};
 
   ~Core() {
     if (relay) relay->deleteLater();
@@ -32,6 +35,10 @@ struct RendererFilter::Core {
   void Present(GstSample* sample) {
     GstBuffer* buffer = gst_sample_get_buffer(sample);
     GstCaps* caps = gst_sample_get_caps(sample);
+    if (!keepPictures.load(std::memory_order_relaxed)) {
+      Count(buffer, gst_sample_get_segment(sample));
+      return;
+    }
     GstVideoInfo info;
     if (!buffer || !caps || !gst_video_info_from_caps(&info, caps)) return;
     GstVideoFrame frame;
@@ -67,6 +74,23 @@ struct RendererFilter::Core {
           if (target->widget) target->widget->ShowFrame(image);
         },
         Qt::QueuedConnection);
+  }
+
+  // The stamp and serial of a frame without its picture.
+  void Count(GstBuffer* buffer, const GstSegment* segment) {
+    std::int64_t media = -1;
+    if (buffer && segment && segment->format == GST_FORMAT_TIME &&
+        GST_BUFFER_PTS_IS_VALID(buffer)) {
+      const SegmentTimes times{static_cast<std::int64_t>(segment->start),
+                               static_cast<std::int64_t>(segment->time), segment->applied_rate};
+      media = ToMediaTimeNs(times, static_cast<std::int64_t>(GST_BUFFER_PTS(buffer)));
+    }
+    {
+      std::lock_guard lock(mutex);
+      shown.streamStartNs = media;
+      ++shown.serial;
+    }
+    shownChanged.notify_all();
   }
 
   static GstFlowReturn OnPreroll(GstAppSink* sink, gpointer data) {
@@ -108,6 +132,15 @@ RendererFilter::RendererFilter()
                              &Core::Forget);
   PadPtr pad(gst_element_get_static_pad(sink, "sink"));
   gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &Core::OnBuffer, nullptr, nullptr);
+}
+
+void RendererFilter::SetHeadless() {
+  core_->keepPictures.store(false);
+  g_object_set(Element(), "sync", FALSE, "enable-last-sample", FALSE, nullptr);
+}
+
+bool RendererFilter::AtEnd() const {
+  return gst_app_sink_is_eos(GST_APP_SINK(Element()));
 }
 
 RendererFilter::~RendererFilter() {

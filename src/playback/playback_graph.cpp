@@ -6,6 +6,7 @@
 
 #include "playback/graph_builder.h"
 #include "playback/gst_filters.h"
+#include "playback/gst_run_up.h"
 #include "playback/interfaces.h"
 #include "playback/sample_grabber_cb.h"
 
@@ -40,6 +41,7 @@ struct TPlaybackGraph::TParts {
   ComPtr<IBaseFilter> GrabberFilter;
   ComPtr<ISampleGrabber> Grabber;
   ComPtr<IMediaPosition> Position;
+  std::shared_ptr<gst::RunUpState> RunUp;  // set by SkipRunUpFrames
   // The grabber's callback object; it lives as long as the graph object, and a
   // graph only borrows it.
   T_MySampleGrabberCB callback{{}};
@@ -191,6 +193,7 @@ void TPlaybackGraph::Release() {
   p.Position = nullptr;
   p.GrabberFilter = nullptr;
   p.Grabber = nullptr;
+  p.RunUp = nullptr;
   decoderInserted_ = false;
 }
 
@@ -280,6 +283,34 @@ bool TPlaybackGraph::StepForward(int frames) const {
 bool TPlaybackGraph::SetVideoPosition(int left, int top, int width, int height) const {
   const ComPtr<IVideoWindow> window = parts_->Query<IVideoWindow>();
   return window && SUCCEEDED(window->SetWindowPosition(left, top, width, height));
+}
+
+bool TPlaybackGraph::MakeHeadless() {
+  auto* renderer = dynamic_cast<gst::RendererFilter*>(parts_->Renderer.Get());
+  if (!renderer) return false;
+  renderer->SetHeadless();
+  return true;
+}
+
+bool TPlaybackGraph::SkipRunUpFrames() {
+  const auto* renderer = dynamic_cast<const gst::RendererFilter*>(parts_->Renderer.Get());
+  if (!renderer) return false;
+  parts_->RunUp = gst::InstallRunUpSkip(renderer->Element());
+  return parts_->RunUp != nullptr;
+}
+
+double TPlaybackGraph::KeyFrameSpacing() const {
+  const std::int64_t spacing = parts_->RunUp ? parts_->RunUp->keyFrameSpacingNs.load() : -1;
+  return spacing > 0 ? static_cast<double>(spacing) / 1e9 : 0.0;
+}
+
+std::uint64_t TPlaybackGraph::SkippedRunUpFrames() const {
+  return parts_->RunUp ? parts_->RunUp->skipped.load() : 0;
+}
+
+bool TPlaybackGraph::AtEnd() const {
+  const auto* renderer = dynamic_cast<const gst::RendererFilter*>(parts_->Renderer.Get());
+  return renderer && renderer->AtEnd();
 }
 
 }  // namespace frivo

@@ -15,8 +15,9 @@ namespace frivo {
 // Where graphs made from now on send their audio. The product plays it; tests and
 // machines without sound use kSilent, a sink that keeps the clock but discards the
 // samples. The default is kSystem unless the environment variable
-// FRIVO_AUDIO_OUTPUT is "silent".
-enum class AudioOutput { kSystem, kSilent };
+// FRIVO_AUDIO_OUTPUT is "silent". kNone leaves the audio out of the graph (a
+// headless grab, which has no clock to keep).
+enum class AudioOutput { kSystem, kSilent, kNone };
 void SetAudioOutput(AudioOutput output);
 [[nodiscard]] AudioOutput CurrentAudioOutput();
 
@@ -49,6 +50,10 @@ class TPlaybackGraph {
   // ---- Building (the steps of an open, in order; each false on failure) ----------
   // A new graph with our renderer in it.
   bool CreateWithRenderer();
+  // For a program without a window, after CreateWithRenderer: the graph runs as
+  // fast as it decodes, and the renderer keeps no pictures (ShownFrameTime and
+  // CurrentImage have none).
+  bool MakeHeadless();
   // Adds the preferred decoder when the registry has it and connects it towards
   // the renderer; false when it is missing (then nothing changes).
   bool InsertDecoder();
@@ -78,6 +83,18 @@ class TPlaybackGraph {
   [[nodiscard]] double ShownFrameTime() const;
   // Takes the position interface and reads the duration; false without one.
   bool TakePosition();
+  // After RenderFile: from now on, frames that end before the position a seek
+  // asked for and that no other frame refers to are not decoded (H.264
+  // non-reference pictures). The frames delivered stay the same. False when the
+  // graph has no video decoder to watch.
+  bool SkipRunUpFrames();
+  // The largest distance between key frames seen since SkipRunUpFrames
+  // (seconds); 0 while unknown.
+  [[nodiscard]] double KeyFrameSpacing() const;
+  // Frames left out by SkipRunUpFrames so far.
+  [[nodiscard]] std::uint64_t SkippedRunUpFrames() const;
+  // The video has played to its end.
+  [[nodiscard]] bool AtEnd() const;
 
   // Stops the graph, unlinks it and releases everything. The frame handler is
   // detached first, so no frame reaches it while the graph goes.

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <chrono>
+#include <cstdio>
+#include <vector>
 
 #include "common/temp_dir.h"
 #include "fixtures/barcode.h"
@@ -23,14 +27,73 @@ struct Result {
   QString errors;
 };
 
+// The barcoded frame number in each written file, in the order written.
+std::vector<int> FrameCodes(const QStringList& files) {
+  std::vector<int> codes;
+  for (const QString& file : files) codes.push_back(test::ReadFrameCode(QImage(file)));
+  return codes;
+}
+
+// The first frame at or after `seconds` on the players' timeline.
+int FirstFrameFrom(const test::FixtureInfo& info, double seconds) {
+  int n = 0;
+  while (n < info.frameCount &&
+         test::FrameStartNs(info, n) < std::llround(seconds * 1e9) - 1'000'000)
+    ++n;
+  return n;
+}
+
+struct Result;
+Result Finish(QProcess& process);
+
 Result Grab(const QStringList& arguments) {
   QProcess process;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  process.setProcessEnvironment(environment);
   process.start(QStringLiteral(FRIVO_GRAB_PATH), arguments);
+  return Finish(process);
+}
+
+// The same under a shell that sets a file size limit first (in blocks of 512 or
+// 1024 bytes, as the shell counts them).
+Result GrabWithSizeLimit(int blocks, const QStringList& arguments) {
+  QProcess process;
+  process.start(QStringLiteral("/bin/sh"),
+                QStringList{QStringLiteral("-c"),
+                            QStringLiteral("ulimit -f %1; exec \"$0\" \"$@\"").arg(blocks),
+                            QStringLiteral(FRIVO_GRAB_PATH)} +
+                    arguments);
+  return Finish(process);
+}
+
+// Peak resident memory of a run (VmHWM from /proc while it runs), in KiB.
+struct MemoryResult {
+  int exitCode = -1;
+  long lines = 0;
+  long peakKib = 0;
+};
+MemoryResult GrabMeasured(const QStringList& arguments) {
+  QProcess process;
+  process.start(QStringLiteral(FRIVO_GRAB_PATH), arguments);
+  MemoryResult result;
+  if (!process.waitForStarted(10000)) return result;
+  const QString status = QStringLiteral("/proc/%1/status").arg(process.processId());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(4);
+  while (!process.waitForFinished(20) && std::chrono::steady_clock::now() < deadline) {
+    QFile file(status);
+    if (!file.open(QIODevice::ReadOnly)) continue;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+      if (line.startsWith("VmHWM:"))
+        result.peakKib =
+            std::max(result.peakKib, line.mid(6).trimmed().split(' ').front().toLong());
+    }
+  }
+  result.exitCode = process.exitCode();
+  result.lines = QString::fromUtf8(process.readAllStandardOutput()).count(QLatin1Char('\n'));
+  return result;
+}
+
+Result Finish(QProcess& process) {
   Result result;
-  if (!process.waitForFinished(60000)) return result;
+  if (!process.waitForFinished(120000)) return result;
   result.exitCode = process.exitCode();
   result.lines = QString::fromUtf8(process.readAllStandardOutput())
                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -113,11 +176,13 @@ TEST(FrivoGrab, RefusesWhatItCannotCapture) {
       {{dir.File(QStringLiteral("none.mp4"))}, "ファイルが存在しません"},
       {{test::FixturePath(test::kGarbageMp4)}, "は開けません"},
       {{test::FixturePath(test::kAudioOnly)}, "メディアにビデオ映像がありません"},
-      {{QStringLiteral("--format"), QStringLiteral("png"), test::FixturePath(test::kH264Mp4)},
+      {{QStringLiteral("--format"), QStringLiteral("tiff"), test::FixturePath(test::kH264Mp4)},
        "--format"},
       {{QStringLiteral("--count"), QStringLiteral("0"), test::FixturePath(test::kH264Mp4)},
        "--count"},
-      {{}, "one video file"},
+      {{}, "video files are needed"},
+      {{QStringLiteral("--start"), QStringLiteral("1:2x"), test::FixturePath(test::kH264Mp4)},
+       "--start"},
   };
   for (const auto& c : cases) {
     const Result result = Grab(c.arguments);
@@ -127,6 +192,133 @@ TEST(FrivoGrab, RefusesWhatItCannotCapture) {
     EXPECT_TRUE(result.lines.isEmpty());
   }
   EXPECT_EQ(Grab({QStringLiteral("--version")}).exitCode, 0);
+  const Result help = Grab({QStringLiteral("--help")});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_TRUE(help.lines.join(u'\n').contains(QStringLiteral("Exit codes")));
+}
+
+// Several starts and spaced frames, in the lossless and the lossy formats: the
+// barcodes say which frames were written.
+TEST(FrivoGrab, WritesTheFramesOfSeveralStartsAndOfAnInterval) {
+  const test::FixtureInfo& h264 = *test::FindFixture(test::kH264Mp4);
+  const test::FixtureInfo& vp9 = *test::FindFixture(test::kVp9Mkv);
+  auto spaced = [](const test::FixtureInfo& info, double start, double every, double end) {
+    std::vector<int> frames;
+    for (int k = 0; start + k * every <= end + 1e-9; ++k) {
+      const int n = FirstFrameFrom(info, start + k * every);
+      if (n >= info.frameCount) break;
+      if (frames.empty() || frames.back() != n) frames.push_back(n);
+    }
+    return frames;
+  };
+  const struct {
+    const test::FixtureInfo* info;
+    const char* arguments;
+    std::vector<int> expected;
+  } cases[] = {
+      {&h264, "--format png --count 3 --start 0.4 --start 2", {10, 11, 12, 50, 51, 52}},
+      {&h264, "--format bmp --count 2 --start 3.5 --start 0.08", {88, 89, 2, 3}},
+      {&h264, "--format jpeg --every 0.5 --start 1 --end 3", spaced(h264, 1, 0.5, 3)},
+      {&vp9, "--format png --every 1.3", spaced(vp9, 0, 1.3, 4)},
+      {&vp9, "--format bmp --every 0.03 --end 0.2", spaced(vp9, 0, 0.03, 0.2)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.info->name) + " " + c.arguments);
+    const test::TempDir dir;
+    QStringList arguments = QString::fromUtf8(c.arguments).split(u' ');
+    arguments << QStringLiteral("--output") << dir.Path() << test::FixturePath(c.info->name);
+    const Result result = Grab(arguments);
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(FrameCodes(result.lines), c.expected);
+  }
+}
+
+TEST(FrivoGrab, JpegQualityAndSeveralFilesWithOneMissing) {
+  const test::TempDir low, high;
+  const QString video = test::FixturePath(test::kH264Mp4);
+  const Result small =
+      Grab({QStringLiteral("--format"), QStringLiteral("jpeg"), QStringLiteral("--quality"),
+            QStringLiteral("20"), QStringLiteral("--count"), QStringLiteral("1"),
+            QStringLiteral("--output"), low.Path(), video});
+  const Result large =
+      Grab({QStringLiteral("--format"), QStringLiteral("jpeg"), QStringLiteral("--quality"),
+            QStringLiteral("95"), QStringLiteral("--count"), QStringLiteral("1"),
+            QStringLiteral("--output"), high.Path(), video});
+  ASSERT_EQ(small.lines.size(), 1);
+  ASSERT_EQ(large.lines.size(), 1);
+  EXPECT_LT(QFileInfo(small.lines[0]).size() * 2, QFileInfo(large.lines[0]).size());
+
+  // A missing file among others: the rest is written, the failure named.
+  const test::TempDir dir;
+  const QString missing = dir.File(QStringLiteral("gone.mp4"));
+  const Result mixed =
+      Grab({QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--output"), dir.Path(),
+            missing, video, test::FixturePath(test::kMjpegAvi)});
+  EXPECT_EQ(mixed.exitCode, 66);
+  EXPECT_TRUE(mixed.errors.contains(missing)) << mixed.errors.toStdString();
+  EXPECT_EQ(FrameCodes(mixed.lines), (std::vector<int>{0, 1, 0, 1}));
+}
+
+TEST(FrivoGrab, KeepsExistingFilesUnlessToldToOverwrite) {
+  const test::TempDir dir;
+  const QString video = test::FixturePath(test::kH264Mp4);
+  const QStringList arguments{QStringLiteral("--start"),
+                              QStringLiteral("1"),
+                              QStringLiteral("--count"),
+                              QStringLiteral("2"),
+                              QStringLiteral("--output"),
+                              dir.Path(),
+                              video};
+  const QString first = dir.File(QStringLiteral("h264_bframes_25fps_1.000.bmp"));
+  ASSERT_TRUE(test::WriteAll(first, "mine"));
+
+  const Result kept = Grab(arguments);
+  EXPECT_EQ(kept.exitCode, 1);
+  EXPECT_TRUE(kept.errors.contains(first)) << kept.errors.toStdString();
+  EXPECT_EQ(test::ReadAll(first), QByteArray("mine"));
+  EXPECT_EQ(FrameCodes(kept.lines), std::vector<int>{26});
+
+  const Result replaced = Grab(QStringList{QStringLiteral("--overwrite")} + arguments);
+  EXPECT_EQ(replaced.exitCode, 0) << replaced.errors.toStdString();
+  EXPECT_EQ(FrameCodes(replaced.lines), (std::vector<int>{25, 26}));
+}
+
+// A write that runs out of room (a file size limit, as a full disk would) stops
+// the run with the file's name and leaves nothing half written behind.
+TEST(FrivoGrab, AFailedWriteStopsAndLeavesNoPartialFile) {
+  const test::TempDir dir;
+  const Result result = GrabWithSizeLimit(
+      64, {QStringLiteral("--count"), QStringLiteral("20"), QStringLiteral("--output"), dir.Path(),
+           test::FixturePath(test::kH264Mp4)});
+  EXPECT_EQ(result.exitCode, 74) << result.errors.toStdString();
+  EXPECT_TRUE(result.errors.contains(QStringLiteral("h264_bframes_25fps_0.000.bmp")))
+      << result.errors.toStdString();
+  EXPECT_TRUE(result.lines.isEmpty());
+  const QStringList left =
+      QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+  EXPECT_TRUE(left.isEmpty()) << left.join(u' ').toStdString();
+}
+
+// Frames are written as they come: a run of many frames peaks where a run of
+// a few does. (Keeping them until the end would add 225 KiB a frame.)
+TEST(FrivoGrab, PeakMemoryDoesNotGrowWithTheCount) {
+  const test::TempDir dir;
+  const QString video = test::FixturePath(test::kH264Mp4);
+  const MemoryResult few = GrabMeasured({QStringLiteral("--count"), QStringLiteral("5"),
+                                         QStringLiteral("--output"), dir.Path(), video});
+  // 2000 frames asked for from 20 starts over the 100-frame file.
+  QStringList arguments{QStringLiteral("--overwrite"), QStringLiteral("--count"),
+                        QStringLiteral("2000"), QStringLiteral("--output"), dir.Path()};
+  for (int i = 0; i < 20; ++i) arguments << video;
+  const MemoryResult many = GrabMeasured(arguments);
+  ASSERT_EQ(few.exitCode, 0);
+  ASSERT_EQ(many.exitCode, 0);
+  EXPECT_EQ(many.lines, 2000);
+  std::printf("peak RSS: %ld KiB for 5 frames, %ld KiB for %ld frames\n", few.peakKib, many.peakKib,
+              many.lines);
+  RecordProperty("PeakKibFew", static_cast<int>(few.peakKib));
+  RecordProperty("PeakKibMany", static_cast<int>(many.peakKib));
+  EXPECT_LT(many.peakKib, few.peakKib + 40 * 1024);
 }
 
 }  // namespace
