@@ -121,7 +121,18 @@ TOutcome GrabFile(const QString& file, const TGrabOptions& options, TFrameWriter
   TPlaybackGraph graph;
   if (!graph.CreateWithRenderer() || !graph.MakeHeadless() || !graph.AddSampleGrabber() ||
       !graph.RenderFile(file)) {
-    console.Error(file + QStringLiteral(": は開けません"));
+    // A headless graph plays no sound, so a file with nothing but sound may
+    // fail to open at all; a graph with sound tells that case apart.
+    const AudioOutput headless = CurrentAudioOutput();
+    SetAudioOutput(AudioOutput::kSilent);
+    TPlaybackGraph probe;
+    int width = 0, height = 0;
+    const bool soundOnly = probe.CreateWithRenderer() && probe.RenderFile(file) &&
+                           (probe.VideoSize(&width, &height), width < 1 || height < 1);
+    probe.Release();
+    SetAudioOutput(headless);
+    console.Error(file + (soundOnly ? QStringLiteral(": メディアにビデオ映像がありません")
+                                    : QStringLiteral(": は開けません")));
     outcome.code = kExitBadMedia;
     return outcome;
   }

@@ -26,7 +26,9 @@ TEST(GrabTime, ReadsTheCommandLineForms) {
   for (const auto& c : cases) {
     double seconds = -1;
     EXPECT_EQ(ParseGrabTime(QString::fromUtf8(c.text), &seconds), c.ok) << c.text;
-    if (c.ok) EXPECT_DOUBLE_EQ(seconds, c.seconds) << c.text;
+    if (c.ok) {
+      EXPECT_DOUBLE_EQ(seconds, c.seconds) << c.text;
+    }
   }
 }
 
