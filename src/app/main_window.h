@@ -164,6 +164,7 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
   [[nodiscard]] bool IsPlaying() const override;
   [[nodiscard]] double Duration() const override;
   [[nodiscard]] double FrameTime() const override;
+  [[nodiscard]] std::span<const double> FrameTimes() const override { return frameTimes_; }
   void PlayForRun() override;
   void PauseForRun() override;
   void PauseFromStream() override;
@@ -205,6 +206,7 @@ class TApp_TOOLBmpCaptureEx : public QMainWindow, private ICapturePlayer {
 
   TPlaybackGraph graph_;
   TCaptureRun* run_ = nullptr;
+  std::vector<double> frameTimes_;  // unevenly spaced video's frame times
   int muteImageIndex_ = 0;
   bool settingsSkipped_ = false;
   double currentPosition_ = 0;  // UI thread

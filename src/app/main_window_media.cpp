@@ -114,6 +114,7 @@ void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
   FormResize();
   Action_PlayMuteExecute(nullptr);
   (void)graph_.TakePosition();
+  frameTimes_ = graph_.FrameTimes();
   run_->MediaOpened();
   trackBar_->setMaximum(static_cast<int>(graph_.Duration() * 10));
   labelDuration_->setText(QStringLiteral("/") + FormatTime(3, graph_.Duration()));
@@ -179,6 +180,7 @@ void TApp_TOOLBmpCaptureEx::Action_FileCloseExecute(QObject*) {
   Action(ActionId::CaptureNext)->setEnabled(false);
 
   graph_.SetUseSampleGrabber(false);
+  frameTimes_.clear();
   if (!graph_.Restore().pending) DiscardCapturedFrames();
   graph_.Release();
 }

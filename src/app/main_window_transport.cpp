@@ -45,7 +45,7 @@ double TApp_TOOLBmpCaptureEx::ClampPosition(double seconds) const {
 }
 
 double TApp_TOOLBmpCaptureEx::TargetTime(int n) const {
-  return frivo::TargetTime(n, LastSampleTime(), graph_.FrameTime(), graph_.Duration());
+  return frivo::TargetTime(n, LastSampleTime(), graph_.FrameTime(), graph_.Duration(), frameTimes_);
 }
 
 void TApp_TOOLBmpCaptureEx::SeekTo(double seconds, const std::function<void()>& beforeFrames) {

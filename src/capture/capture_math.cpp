@@ -14,6 +14,23 @@ TCaptureStart CaptureStart(int n, double base, double frameTime) {
   return start;
 }
 
+int FrameIndexAt(std::span<const double> frameTimes, double time) {
+  constexpr double kSameTime = 1e-6;
+  const auto it = std::lower_bound(frameTimes.begin(), frameTimes.end(), time - kSameTime);
+  return static_cast<int>(it - frameTimes.begin());
+}
+
+TCaptureStart CaptureStart(int n, double base, double frameTime,
+                           std::span<const double> frameTimes) {
+  if (frameTimes.empty()) return CaptureStart(n, base, frameTime);
+  const int last = static_cast<int>(frameTimes.size()) - 1;
+  const int index = std::clamp(FrameIndexAt(frameTimes, base) + n, 0, last);
+  TCaptureStart start;
+  start.threshold = frameTimes[static_cast<std::size_t>(index)];
+  start.seekTarget = start.threshold;
+  return start;
+}
+
 double ThresholdSlack(double frameTime) {
   constexpr double kContainerClock = 0.0011;  // a millisecond, and rounding
   return frameTime > 0 ? std::min(frameTime / 4, kContainerClock) : 0.0;

@@ -95,8 +95,8 @@ void TCaptureRun::Capture(TCaptureCommand command, bool shift) {
 
 void TCaptureRun::CaptureFromThumbnail(int index, bool shift) {
   if (!CanCapture() || index < 0 || index >= FrameCount()) return;
-  const TCaptureStart start =
-      CaptureStart(shift ? -FrameCount() : 0, FrameTimeOf(index), player_.FrameTime());
+  const TCaptureStart start = CaptureStart(shift ? -FrameCount() : 0, FrameTimeOf(index),
+                                           player_.FrameTime(), player_.FrameTimes());
   SeekAndRun(start.threshold, start.seekTarget);
 }
 
@@ -107,7 +107,7 @@ void TCaptureRun::CaptureFrom(double seconds) {
 }
 
 void TCaptureRun::StartAt(int n, double base) {
-  const TCaptureStart start = CaptureStart(n, base, player_.FrameTime());
+  const TCaptureStart start = CaptureStart(n, base, player_.FrameTime(), player_.FrameTimes());
   state_.CaptureStartTime = start.threshold;
   // The run pauses the player again once the set is complete.
   player_.PauseForRun();

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "capture/capture_state.h"
@@ -27,6 +28,9 @@ class ICapturePlayer {
   [[nodiscard]] virtual bool IsPlaying() const = 0;
   [[nodiscard]] virtual double Duration() const = 0;
   [[nodiscard]] virtual double FrameTime() const = 0;
+  // Unevenly spaced video: every frame's media time in order (sets are counted
+  // in frames by them); empty for constant-rate video.
+  [[nodiscard]] virtual std::span<const double> FrameTimes() const = 0;
   // Play and pause for a run; neither changes what the user asked for. The
   // pause reads the position of the frame it leaves on screen.
   virtual void PlayForRun() = 0;

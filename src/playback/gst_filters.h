@@ -133,8 +133,13 @@ class RendererFilter final : public ElementFilter {
   [[nodiscard]] std::int64_t FrameDurationNs() const;
   // The stream's frames are unevenly spaced, `averageNs` apart on average; the
   // caps' rate is then no frame's duration. Before the graph plays.
-  void SetVariableRate(std::int64_t averageNs) { averageFrameNs_ = averageNs; }
+  // `frameMediaNs` are the frames' media times, in order.
+  void SetVariableRate(std::int64_t averageNs, std::vector<std::int64_t> frameMediaNs) {
+    averageFrameNs_ = averageNs;
+    frameMediaNs_ = std::move(frameMediaNs);
+  }
   [[nodiscard]] bool VariableRate() const { return averageFrameNs_ > 0; }
+  [[nodiscard]] const std::vector<std::int64_t>& FrameMediaTimesNs() const { return frameMediaNs_; }
 
   HRESULT PutOwner(QWidget* owner);
   HRESULT PutMessageDrain(QWidget* drain);
@@ -145,8 +150,9 @@ class RendererFilter final : public ElementFilter {
  private:
   ~RendererFilter() override;
   std::shared_ptr<Core> core_;
-  QPointer<QWidget> drain_;           // UI thread only
-  std::int64_t averageFrameNs_ = -1;  // UI thread only
+  QPointer<QWidget> drain_;                 // UI thread only
+  std::int64_t averageFrameNs_ = -1;        // UI thread only
+  std::vector<std::int64_t> frameMediaNs_;  // UI thread only
 };
 
 // The sample grabber: an identity element whose sink pad probe hands every frame,

@@ -438,8 +438,16 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   if (timeline_->mpegSystem.load() && HasVideo()) videoSpanNs_ = VideoPtsSpanNs(path).value_or(-1);
   // Phones record unevenly spaced frames; the demuxer's rate for them can be a
   // tick of the track's clock. The sample table gives the average.
-  if (renderer_ && HasVideo() && timeline_->variableRate.load())
-    renderer_->SetVariableRate(timeline_->frameTable->AverageFrameNs());
+  if (renderer_ && HasVideo() && timeline_->variableRate.load()) {
+    // Every frame's media time: the sample table's times, counted from the
+    // first frame, which is where the file's first frame is on the timeline.
+    const std::vector<std::int64_t>& pts = timeline_->frameTable->presentationNs;
+    std::vector<std::int64_t> media;
+    media.reserve(pts.size());
+    const std::int64_t first = timeline_->ToMediaNs(firstFrameNs_);
+    for (const std::int64_t time : pts) media.push_back(time - pts.front() + first);
+    renderer_->SetVariableRate(timeline_->frameTable->AverageFrameNs(), std::move(media));
+  }
   QueryDuration();
   return result;
 }

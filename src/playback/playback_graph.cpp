@@ -132,6 +132,15 @@ bool TPlaybackGraph::VariableFrameRate() const {
   return renderer && renderer->VariableRate();
 }
 
+std::vector<double> TPlaybackGraph::FrameTimes() const {
+  std::vector<double> times;
+  const auto* renderer = dynamic_cast<const gst::RendererFilter*>(parts_->Renderer.Get());
+  if (!renderer || !renderer->VariableRate()) return times;
+  for (const std::int64_t ns : renderer->FrameMediaTimesNs())
+    times.push_back(static_cast<double>(ns) / 1e9);
+  return times;
+}
+
 bool TPlaybackGraph::GrabberConnected() const {
   if (!parts_->Grabber) return false;
   AM_MEDIA_TYPE type;

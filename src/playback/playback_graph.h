@@ -70,6 +70,9 @@ class TPlaybackGraph {
   // The video's frames are unevenly spaced (phone recordings); FrameTime is
   // then their average duration.
   [[nodiscard]] bool VariableFrameRate() const;
+  // For such video, every frame's media time in order (seconds); steps and
+  // capture sets count frames by them. Empty for constant-rate video.
+  [[nodiscard]] std::vector<double> FrameTimes() const;
   // Whether the grabber got its frames connected (sample-grabber mode works).
   [[nodiscard]] bool GrabberConnected() const;
   // Hands every frame the grabber passes to `handler`; an empty handler detaches

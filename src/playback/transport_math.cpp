@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Frivo developers
 #include "playback/transport_math.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace frivo {
@@ -19,6 +20,18 @@ double TargetTime(int n, double lastSampleTime, double frameTime, double duratio
   double t = n * frameTime + lastSampleTime;
   t += (n > 0 ? 0.5 : -0.5) * frameTime;
   return ClampPosition(t, duration, frameTime);
+}
+
+double TargetTime(int n, double lastSampleTime, double frameTime, double duration,
+                  std::span<const double> frameTimes) {
+  if (frameTimes.empty()) return TargetTime(n, lastSampleTime, frameTime, duration);
+  constexpr double kSameTime = 1e-6;
+  const auto shown =
+      std::lower_bound(frameTimes.begin(), frameTimes.end(), lastSampleTime - kSameTime);
+  const auto last = static_cast<std::ptrdiff_t>(frameTimes.size()) - 1;
+  const std::ptrdiff_t index =
+      std::clamp<std::ptrdiff_t>((shown - frameTimes.begin()) + n, 0, last);
+  return frameTimes[static_cast<std::size_t>(index)];
 }
 
 TFrameRate FrameRateFromAverageTime(std::int64_t averageTimePerFrame) {

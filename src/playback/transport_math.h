@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <span>
 
 namespace frivo {
 
@@ -16,6 +17,10 @@ namespace frivo {
 // the target frame's start going forward, half a frame before it going back, so
 // the seek lands inside the wanted frame whatever the rounding of the times.
 [[nodiscard]] double TargetTime(int n, double lastSampleTime, double frameTime, double duration);
+// The same for unevenly spaced video, whose frames' media times `frameTimes`
+// lists in order: the start of the frame n frames from the one on screen.
+[[nodiscard]] double TargetTime(int n, double lastSampleTime, double frameTime, double duration,
+                                std::span<const double> frameTimes);
 
 // The frame rate text and frame length read from a video's average time per frame
 // (100 ns units). A missing value (0 or less) gives "29.97" and 1 / 29.97 s.

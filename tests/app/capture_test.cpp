@@ -269,6 +269,65 @@ std::string FixtureName(const ::testing::TestParamInfo<test::FixtureInfo>& param
 INSTANTIATE_TEST_SUITE_P(Fixture, CaptureOnEveryFile, ::testing::ValuesIn(FilesWithAFrameRate()),
                          FixtureName);
 
+// Phone recordings: frames 43, 43, 13 ms (90 kHz MP4) or 45, 45, 10 ms (600 Hz
+// MOV) apart. From a frame of each phase of the pattern, steps go one frame
+// back and forth and every set holds consecutive frames counted from the
+// captured ones, each labelled with its own time.
+TEST_F(CaptureTest, UnevenlySpacedFramesStepAndCaptureFrameByFrame) {
+  for (const char* fixture : {test::kVfrMp4, test::kVfrMov}) {
+    SCOPED_TRACE(fixture);
+    Open(fixture);
+    const test::FixtureInfo& info = *info_;
+    auto startOf = [&](int n) { return static_cast<double>(test::FrameStartNs(info, n)) / 1e9; };
+    auto labels = [&] {
+      std::vector<QString> texts;
+      for (int i = 0; i < window_->FrameCount(); ++i)
+        texts.push_back(window_->Strip()->Label(i)->text());
+      return texts;
+    };
+    auto labelsOf = [&](int first) {
+      std::vector<QString> texts;
+      for (int n = first; n < first + window_->FrameCount(); ++n)
+        texts.push_back(FormatTime(3, startOf(n)));
+      return texts;
+    };
+    auto onScreen = [&](int n) {
+      return WaitFor([&] {
+        window_->Timer_TimeTimer(nullptr);
+        return std::abs(window_->LastSampleTime() - startOf(n)) < 1e-6;
+      });
+    };
+    for (const int start : {30, 31, 32}) {
+      SCOPED_TRACE(start);
+      PauseAt(startOf(start));
+      window_->Action(ActionId::PlayFrameBack)->trigger();
+      EXPECT_TRUE(onScreen(start - 1)) << window_->LastSampleTime();
+      window_->Action(ActionId::PlayFrameBack)->trigger();
+      EXPECT_TRUE(onScreen(start - 2)) << window_->LastSampleTime();
+      window_->Action(ActionId::PlayFrameNext)->trigger();
+      EXPECT_TRUE(onScreen(start - 1)) << window_->LastSampleTime();
+      window_->Action(ActionId::PlayFrameNext)->trigger();
+      EXPECT_TRUE(onScreen(start)) << window_->LastSampleTime();
+      Capture(ActionId::CaptureNow);
+      EXPECT_EQ(ShownFrames(), Run(start));
+      EXPECT_EQ(labels(), labelsOf(start));
+      Capture(ActionId::CaptureNext);
+      EXPECT_EQ(ShownFrames(), Run(start + 5));
+      EXPECT_EQ(labels(), labelsOf(start + 5));
+      Capture(ActionId::CaptureBack);  // six frames before the first captured one
+      EXPECT_EQ(ShownFrames(), Run(start - 1));
+      EXPECT_EQ(labels(), labelsOf(start - 1));
+      modifiers_.shift = true;
+      Capture(ActionId::CaptureNext);  // seven frames after the last captured one
+      EXPECT_EQ(ShownFrames(), Run(start + 10));
+      Capture(ActionId::CaptureBack);  // twelve frames before the first captured one
+      modifiers_.shift = false;
+      EXPECT_EQ(ShownFrames(), Run(start - 2));
+      EXPECT_EQ(labels(), labelsOf(start - 2));
+    }
+  }
+}
+
 TEST_F(CaptureTest, DoubleClickAndArrowsWorkOnTheThumbnails) {
   Open(test::kH264Mp4);
   PauseAt(20 * frame_);

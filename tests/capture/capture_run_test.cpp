@@ -42,6 +42,7 @@ class FakePlayer : public ICapturePlayer {
   bool IsPlaying() const override { return playing; }
   double Duration() const override { return duration; }
   double FrameTime() const override { return kFrame; }
+  std::span<const double> FrameTimes() const override { return frameTimes; }
   void PlayForRun() override {
     playing = true;
     ++plays;
@@ -73,6 +74,7 @@ class FakePlayer : public ICapturePlayer {
   }
 
   TCaptureRun* run = nullptr;
+  std::vector<double> frameTimes;
   bool grabber = true;
   bool playing = false;
   double duration = 10.0;

@@ -192,6 +192,35 @@ TEST(BmpFileFromPackedDib, PutsTheFileHeaderInFront) {
   EXPECT_TRUE(BmpFileFromPackedDib(nullptr, 100).isEmpty());
 }
 
+// Unevenly spaced frames (10, 43, 13 ms apart): every set is counted in frames,
+// and the player is sought to the wanted frame's own time.
+TEST(CaptureMath, UnevenFramesAreCountedInFrames) {
+  const std::vector<double> times{0.0, 0.010, 0.053, 0.066, 0.109, 0.122, 0.165, 0.178};
+  struct Case {
+    int n;
+    double base;
+    int frame;
+  };
+  const Case cases[] = {
+      {1, 0.053, 3},      // next set: the frame right after the last captured one
+      {3, 0.053, 5},      // with Shift
+      {-2, 0.122, 3},     // previous set: counted back from the first captured one
+      {0, 0.066, 3},      // from the frame on screen
+      {-3, 1.0, 5},       // near the end: the last frames
+      {-9, 0.122, 0},     // never before the first frame
+      {9, 0.122, 7},      // nor after the last
+      {0, 0.0659999, 3},  // a time rounded below a frame's start is that frame
+  };
+  for (const Case& c : cases) {
+    const TCaptureStart start = CaptureStart(c.n, c.base, 0.033, times);
+    EXPECT_DOUBLE_EQ(start.threshold, times[static_cast<std::size_t>(c.frame)])
+        << c.n << " " << c.base;
+    EXPECT_DOUBLE_EQ(start.seekTarget, start.threshold);
+  }
+  // Without frame times the constant-rate rules hold.
+  EXPECT_DOUBLE_EQ(CaptureStart(1, 1.0, 0.04, {}).threshold, CaptureStart(1, 1.0, 0.04).threshold);
+}
+
 TEST(CaptureMath, ThresholdsAndSeekTargets) {
   const double d = 0.04, t = 10.0;
   struct Case {

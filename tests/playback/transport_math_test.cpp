@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace frivo {
 namespace {
 
@@ -26,6 +28,14 @@ TEST(TargetTime, StepsLandInsideTheWantedFrame) {
   EXPECT_NEAR(TargetTime(0, 10.0, 0.04, 100), 9.98, 1e-12);
   EXPECT_DOUBLE_EQ(TargetTime(-1, 0.0, 0.04, 100), 0);
   EXPECT_DOUBLE_EQ(TargetTime(3, 99.96, 0.04, 100), 99.96);
+  // Unevenly spaced frames: a step is a frame, whatever its length; the
+  // target is the frame's own time.
+  const std::vector<double> times{0.0, 0.010, 0.053, 0.066, 0.109};
+  EXPECT_DOUBLE_EQ(TargetTime(-1, 0.066, 0.0275, 0.12, times), 0.053);
+  EXPECT_DOUBLE_EQ(TargetTime(-2, 0.066, 0.0275, 0.12, times), 0.010);
+  EXPECT_DOUBLE_EQ(TargetTime(1, 0.0099999, 0.0275, 0.12, times), 0.053);
+  EXPECT_DOUBLE_EQ(TargetTime(-5, 0.066, 0.0275, 0.12, times), 0.0);
+  EXPECT_DOUBLE_EQ(TargetTime(5, 0.066, 0.0275, 0.12, times), 0.109);
 }
 
 TEST(FrameRate, TextsLengthsAndTimerIntervals) {
