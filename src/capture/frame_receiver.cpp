@@ -23,9 +23,11 @@ void StoreFrame(TCaptureState& state, ICaptureGraph& graph, double sampleTime,
                 const std::uint8_t* rows, long length) {
   const std::lock_guard<std::mutex> run(state.RunLock);
   int index = state.CaptureIndex.load(std::memory_order_acquire);
-  // The list is not resized while a run is armed.
+  // A run the UI thread ended meanwhile leaves the list to it, which may be
+  // resizing it already. While a run is armed the list is not resized.
+  if (index < 0) return;
   const int count = state.FrameCount();
-  if (index < 0 || index >= count) return;
+  if (index >= count) return;
   if (!AtOrAfterThreshold(sampleTime, state.CaptureStartTime.load(), state.FrameTime.load()))
     return;
   T_TimeBitmap& record = *state.Frames[static_cast<std::size_t>(index)];
