@@ -180,12 +180,16 @@ TOutcome GrabFile(const QString& file, const TGrabOptions& options, TFrameWriter
 
   const int perStart = options.every > 0 && !options.countGiven ? INT_MAX : options.count;
   for (const double start : options.starts) {
+    // Once the pause has settled no frame passes the grabber until the seek:
+    // a set started now sees only frames from its own start, none still on
+    // their way from the set before.
+    graph.Pause();
+    (void)graph.IsRunning(5000);
     {
       std::lock_guard lock(run.mutex);
       run.picker.emplace(start, perStart, options.every, options.end, frameTime);
     }
     double soughtThreshold = start;
-    graph.Pause();
     (void)graph.PutPosition(
         ClampPosition(CaptureStart(0, start, frameTime).seekTarget, duration, frameTime));
     graph.Run();
