@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "playback/transport_math.h"
+
 namespace frivo {
 
 TCaptureStart CaptureStart(int n, double base, double frameTime) {
@@ -14,17 +16,11 @@ TCaptureStart CaptureStart(int n, double base, double frameTime) {
   return start;
 }
 
-int FrameIndexAt(std::span<const double> frameTimes, double time) {
-  constexpr double kSameTime = 1e-6;
-  const auto it = std::lower_bound(frameTimes.begin(), frameTimes.end(), time - kSameTime);
-  return static_cast<int>(it - frameTimes.begin());
-}
-
 TCaptureStart CaptureStart(int n, double base, double frameTime,
                            std::span<const double> frameTimes) {
   if (frameTimes.empty()) return CaptureStart(n, base, frameTime);
   const int last = static_cast<int>(frameTimes.size()) - 1;
-  const int index = std::clamp(FrameIndexAt(frameTimes, base) + n, 0, last);
+  const int index = std::clamp(static_cast<int>(FrameIndexAt(frameTimes, base)) + n, 0, last);
   TCaptureStart start;
   start.threshold = frameTimes[static_cast<std::size_t>(index)];
   start.seekTarget = start.threshold;

@@ -24,9 +24,6 @@ struct TCaptureStart {
 // player is sought to that frame's own time. Without times, as above.
 [[nodiscard]] TCaptureStart CaptureStart(int n, double base, double frameTime,
                                          std::span<const double> frameTimes);
-// How many of `frameTimes` start before `time` (within a microsecond): the
-// index of the frame that starts at `time`.
-[[nodiscard]] int FrameIndexAt(std::span<const double> frameTimes, double time);
 
 // True when a frame at `time` belongs to a run that starts at `threshold`.
 // Thresholds are whole frame times from a frame's time, while containers round

@@ -22,6 +22,12 @@ double TargetTime(int n, double lastSampleTime, double frameTime, double duratio
   return ClampPosition(t, duration, frameTime);
 }
 
+std::ptrdiff_t FrameIndexAt(std::span<const double> frameTimes, double time) {
+  constexpr double kSameTime = 1e-6;
+  return std::lower_bound(frameTimes.begin(), frameTimes.end(), time - kSameTime) -
+         frameTimes.begin();
+}
+
 double TargetTime(int n, double lastSampleTime, double frameTime, double duration,
                   std::span<const double> frameTimes) {
   if (frameTimes.empty()) return TargetTime(n, lastSampleTime, frameTime, duration);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -17,6 +18,10 @@ namespace frivo {
 // the target frame's start going forward, half a frame before it going back, so
 // the seek lands inside the wanted frame whatever the rounding of the times.
 [[nodiscard]] double TargetTime(int n, double lastSampleTime, double frameTime, double duration);
+// How many of `frameTimes` (in order) start before `time`, within a microsecond:
+// the index of the frame that starts at `time`, or that follows it.
+[[nodiscard]] std::ptrdiff_t FrameIndexAt(std::span<const double> frameTimes, double time);
+
 // The same for unevenly spaced video, whose frames' media times `frameTimes`
 // lists in order: the start of the frame n frames from the one on screen.
 [[nodiscard]] double TargetTime(int n, double lastSampleTime, double frameTime, double duration,
