@@ -118,6 +118,7 @@ class RendererFilter final : public ElementFilter {
   // For a graph without a window: runs as fast as frames decode, keeps no
   // picture (ShownFrame has stamps only). Before the graph plays.
   void SetHeadless();
+  [[nodiscard]] bool Headless() const;
   // The video stream has ended.
   [[nodiscard]] bool AtEnd() const;
   // Media times count on `timeline` from then on. Before the graph plays.

@@ -427,8 +427,12 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   // decoder's guess for a time (H.264 with B-frames in Matroska starts a frame
   // early); a seek to the start stamps them as every later seek does.
   // (Seeking before the first frame instead would make MPEG-TS count stream
-  // time from there.)
-  if (HasVideo() && !timeline_->reordered.load() &&
+  // time from there.) A graph without a window seeks to every frame it takes
+  // anyway and skips it: a second decode of the first frames costs a batch
+  // tool's whole start-up. MPEG system streams still need it, their first
+  // stream times counting on another base until the first seek.
+  const bool seeksAnyway = renderer_ && renderer_->Headless() && !timeline_->mpegSystem.load();
+  if (HasVideo() && !seeksAnyway && !timeline_->reordered.load() &&
       SeekOnce(firstFrameNs_, firstFrameNs_, rate_) == Landing::kShown &&
       timeline_->LandingNs() >= 0) {
     firstFrameNs_ = timeline_->LandingNs();

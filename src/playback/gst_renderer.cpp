@@ -139,6 +139,10 @@ void RendererFilter::SetHeadless() {
   g_object_set(Element(), "sync", FALSE, "enable-last-sample", FALSE, nullptr);
 }
 
+bool RendererFilter::Headless() const {
+  return !core_->keepPictures.load();
+}
+
 bool RendererFilter::AtEnd() const {
   return gst_app_sink_is_eos(GST_APP_SINK(Element()));
 }

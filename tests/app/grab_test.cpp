@@ -138,7 +138,7 @@ TEST(FrivoGrab, WritesTheExactFramesNamedByTheirTimes) {
 TEST(FrivoGrabTimeline, StartsAtTheTimelineTimeOnEveryContainer) {
   for (const test::FixtureInfo& info : test::AllFixtures()) {
     if (!info.playable || !info.hasVideo) continue;
-    for (const double start : {1.0, 2.5, 4.2}) {
+    for (const double start : {0.0, 1.0, 2.5, 4.2}) {
       int first = 0;
       while (first < info.frameCount && test::FrameStartNs(info, first) < std::llround(start * 1e9))
         ++first;
