@@ -67,7 +67,12 @@ void TApp_TOOLBmpCaptureEx::StepFrames(int n) {
   if (n > 0) {
     if (!graph_.StepForward(n)) SeekTo(TargetTime(n));
   } else if (n < 0) {
-    SeekTo(TargetTime(n));
+    // Back through frames just played: from memory, without decoding.
+    const double target = TargetTime(n);
+    if (graph_.ShowKeptFrame(target))
+      run_->OnFrameShownFromMemory(graph_.ShownFrameTime());
+    else
+      SeekTo(target);
   }
   Timer_TimeTimer(nullptr);
 }

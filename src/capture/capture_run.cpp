@@ -174,6 +174,10 @@ void TCaptureRun::OnPositionPolled(double position) {
     CollectCapturedFrames();
 }
 
+void TCaptureRun::OnFrameShownFromMemory(double time) {
+  state_.LastSampleTime.store(time);
+}
+
 void TCaptureRun::EndRunAtMediaEnd() {
   // The length of a file is that of its longest stream; when the sound runs on
   // after the last picture, a run near the end would wait for frames that never

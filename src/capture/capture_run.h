@@ -110,6 +110,9 @@ class TCaptureRun : public QObject {
   // The position timer's tick: hands the position to the streaming thread, ends
   // a run the media's end has left short and collects a finished run.
   void OnPositionPolled(double position);
+  // A frame came on screen without passing the grabber (from the player's
+  // memory of frames shown lately): steps count from it.
+  void OnFrameShownFromMemory(double time);
 
   // ---- State -----------------------------------------------------------------
   [[nodiscard]] bool Pending() const { return state_.CapturePending; }

@@ -16,6 +16,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "playback/frame_math.h"
@@ -125,6 +126,18 @@ class RendererFilter final : public ElementFilter {
   void SetTimeline(std::shared_ptr<const Timeline> timeline);
   [[nodiscard]] Shown ShownFrame() const;
   [[nodiscard]] std::uint64_t ShownSerial() const;
+  // Frames shown lately stay in memory up to a budget in bytes (one second of
+  // 1080p by default), so a step back into them needs no decoding.
+  static constexpr std::int64_t kKeptFramesBytes = std::int64_t{160} << 20;
+  void SetKeptFramesBudget(std::int64_t bytes);
+  // The kept frame a paused seek to `mediaNs` would show: the first one
+  // starting at or after it. Only when the frame before it is kept as well and
+  // ends where it starts, so no frame can lie between the two; never for
+  // streams whose times are rewritten after a seek (MPEG system streams,
+  // reordered AVI).
+  [[nodiscard]] std::optional<Shown> KeptFrameFrom(std::int64_t mediaNs) const;
+  // Puts a kept frame on screen as if it had just been rendered. UI thread.
+  void ShowKept(const Shown& frame);
   // Blocks until a frame newer than `serial` is on screen or the deadline passes.
   bool WaitShownAfter(std::uint64_t serial, std::chrono::steady_clock::time_point deadline) const;
   // Negotiated size; false when the renderer is not linked.

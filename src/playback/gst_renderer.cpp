@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "playback/gst_filters.h"
@@ -27,6 +29,40 @@ struct RendererFilter::Core {
   // Headless: frames are stamped and counted, but no picture is kept or shown.
   // Set on the UI thread before the graph plays.
   std::atomic<bool> keepPictures{true};
+
+  // The frames shown lately (guarded by mutex), in no particular order; the
+  // oldest shown goes first when they outgrow the budget.
+  struct Kept {
+    QImage image;
+    std::int64_t startNs = -1;     // stream time
+    std::int64_t durationNs = -1;  // -1 when neither the buffer nor the caps tell
+    std::uint64_t order = 0;       // when it was shown
+  };
+  std::vector<Kept> kept;
+  std::int64_t keptBytes = 0;
+  std::uint64_t keptOrder = 0;
+  std::int64_t keptBudget = RendererFilter::kKeptFramesBytes;
+
+  void Keep(const QImage& image, std::int64_t startNs, std::int64_t durationNs) {
+    if (startNs < 0) return;
+    // The same frame shown again (a seek back onto it) replaces its copy.
+    std::erase_if(kept, [&](const Kept& frame) {
+      if (std::abs(frame.startNs - startNs) > kTimeToleranceNs) return false;
+      keptBytes -= frame.image.sizeInBytes();
+      return true;
+    });
+    kept.push_back({image, startNs, durationNs, ++keptOrder});
+    keptBytes += image.sizeInBytes();
+    Trim();
+  }
+  void Trim() {
+    while (keptBytes > keptBudget && !kept.empty()) {
+      auto oldest = std::min_element(
+          kept.begin(), kept.end(), [](const Kept& a, const Kept& b) { return a.order < b.order; });
+      keptBytes -= oldest->image.sizeInBytes();
+      kept.erase(oldest);
+    }
+  }
 
   ~Core() {
     if (relay) relay->deleteLater();
@@ -60,11 +96,19 @@ struct RendererFilter::Core {
                                static_cast<std::int64_t>(segment->time), segment->applied_rate};
       media = ToMediaTimeNs(times, static_cast<std::int64_t>(GST_BUFFER_PTS(buffer)));
     }
+    std::int64_t duration = -1;
+    if (GST_BUFFER_DURATION_IS_VALID(buffer)) {
+      duration = static_cast<std::int64_t>(GST_BUFFER_DURATION(buffer));
+    } else if (GST_VIDEO_INFO_FPS_N(&info) > 0 && GST_VIDEO_INFO_FPS_D(&info) > 0) {
+      duration = static_cast<std::int64_t>(gst_util_uint64_scale_int_round(
+          GST_SECOND, GST_VIDEO_INFO_FPS_D(&info), GST_VIDEO_INFO_FPS_N(&info)));
+    }
     {
       std::lock_guard lock(mutex);
       shown.image = image;
       shown.streamStartNs = media;
       ++shown.serial;
+      Keep(image, media, duration);
     }
     shownChanged.notify_all();
     FrameRelay* target = relay;
@@ -165,6 +209,64 @@ RendererFilter::Shown RendererFilter::ShownFrame() const {
   else
     shown.mediaStartNs = shown.streamStartNs;
   return shown;
+}
+
+void RendererFilter::SetKeptFramesBudget(std::int64_t bytes) {
+  std::lock_guard lock(core_->mutex);
+  core_->keptBudget = std::max<std::int64_t>(bytes, 0);
+  core_->Trim();
+}
+
+std::optional<RendererFilter::Shown> RendererFilter::KeptFrameFrom(std::int64_t mediaNs) const {
+  std::lock_guard lock(core_->mutex);
+  const std::shared_ptr<const Timeline>& timeline = core_->timeline;
+  if (!timeline || timeline->mpegSystem.load() || timeline->reordered.load()) return std::nullopt;
+  const std::int64_t target = mediaNs + timeline->originNs.load();
+  const Core::Kept* found = nullptr;
+  for (const Core::Kept& frame : core_->kept) {
+    if (frame.startNs >= target - kTimeToleranceNs && (!found || frame.startNs < found->startNs))
+      found = &frame;
+  }
+  if (!found) return std::nullopt;
+  // The frame before must end where the found one starts: then no frame the
+  // decoder would have shown lies between the target and the found frame.
+  // (Containers that round times to the millisecond leave ends and starts a
+  // fraction of a millisecond apart; a missing frame would leave a whole one.)
+  // Unevenly spaced frames carry the demuxer's nominal duration; their own
+  // comes from the frame list.
+  auto durationOf = [&](const Core::Kept& frame) -> std::int64_t {
+    if (frameMediaNs_.empty()) return frame.durationNs;
+    const std::int64_t media = timeline->ToMediaNs(frame.startNs);
+    const auto at =
+        std::lower_bound(frameMediaNs_.begin(), frameMediaNs_.end(), media - kTimeToleranceNs);
+    if (at == frameMediaNs_.end() || std::next(at) == frameMediaNs_.end() ||
+        std::abs(*at - media) > kTimeToleranceNs)
+      return -1;
+    return *std::next(at) - *at;
+  };
+  const bool joined = std::any_of(core_->kept.begin(), core_->kept.end(), [&](const auto& frame) {
+    const std::int64_t duration = durationOf(frame);
+    return frame.startNs < found->startNs && duration > 0 &&
+           std::abs(frame.startNs + duration - found->startNs) <=
+               std::max(kTimeToleranceNs, duration / 4);
+  });
+  if (!joined) return std::nullopt;
+  Shown shown;
+  shown.image = found->image;
+  shown.streamStartNs = found->startNs;
+  shown.mediaStartNs = timeline->ToMediaNs(found->startNs);
+  return shown;
+}
+
+void RendererFilter::ShowKept(const Shown& frame) {
+  {
+    std::lock_guard lock(core_->mutex);
+    core_->shown.image = frame.image;
+    core_->shown.streamStartNs = frame.streamStartNs;
+    ++core_->shown.serial;
+  }
+  core_->shownChanged.notify_all();
+  if (TVideoWidget* widget = Widget()) widget->ShowFrame(frame.image);
 }
 
 std::uint64_t RendererFilter::ShownSerial() const {

@@ -2,7 +2,9 @@
 // Copyright (c) 2026 The Frivo developers
 #include "playback/playback_graph.h"
 
+#include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "playback/graph_builder.h"
 #include "playback/gst_filters.h"
@@ -42,6 +44,9 @@ struct TPlaybackGraph::TParts {
   ComPtr<ISampleGrabber> Grabber;
   ComPtr<IMediaPosition> Position;
   std::shared_ptr<gst::RunUpState> RunUp;  // set by SkipRunUpFrames
+  // The position of a frame shown from memory: the graph still stands where it
+  // was and seeks there before it plays or steps. UI thread only.
+  std::optional<double> Follow;
   // The grabber's callback object; it lives as long as the graph object, and a
   // graph only borrows it.
   T_MySampleGrabberCB callback{{}};
@@ -203,6 +208,7 @@ void TPlaybackGraph::Release() {
   p.GrabberFilter = nullptr;
   p.Grabber = nullptr;
   p.RunUp = nullptr;
+  p.Follow.reset();
   decoderInserted_ = false;
 }
 
@@ -232,6 +238,7 @@ TGraphState TPlaybackGraph::State() const {
 }
 
 bool TPlaybackGraph::Run() const {
+  CatchUp();
   const ComPtr<IMediaControl> control = parts_->Query<IMediaControl>();
   return control && SUCCEEDED(control->Run());
 }
@@ -242,6 +249,7 @@ bool TPlaybackGraph::Pause() const {
 }
 
 bool TPlaybackGraph::Stop() const {
+  parts_->Follow.reset();
   const ComPtr<IMediaControl> control = parts_->Query<IMediaControl>();
   return control && SUCCEEDED(control->Stop());
 }
@@ -258,10 +266,30 @@ double TPlaybackGraph::CurrentPositionOrZero() const {
 }
 
 bool TPlaybackGraph::PutPosition(double seconds) const {
+  parts_->Follow.reset();
   return parts_->Position && SUCCEEDED(parts_->Position->put_CurrentPosition(seconds));
 }
 
+bool TPlaybackGraph::ShowKeptFrame(double seconds) const {
+  auto* renderer = dynamic_cast<gst::RendererFilter*>(parts_->Renderer.Get());
+  if (!renderer || !parts_->Position || State() != TGraphState::kPaused || IsRunning(0) ||
+      !std::isfinite(seconds))
+    return false;
+  const std::optional<gst::RendererFilter::Shown> frame =
+      renderer->KeptFrameFrom(std::llround(std::max(seconds, 0.0) * 1e9));
+  if (!frame) return false;
+  renderer->ShowKept(*frame);
+  parts_->Follow = seconds;
+  return true;
+}
+
+void TPlaybackGraph::CatchUp() const {
+  if (const std::optional<double> follow = parts_->Follow) (void)PutPosition(*follow);
+}
+
 bool TPlaybackGraph::PutRate(double rate) const {
+  // The rate change seeks to the position, which is the frame on screen.
+  parts_->Follow.reset();
   return parts_->Position && SUCCEEDED(parts_->Position->put_Rate(rate));
 }
 
@@ -284,6 +312,7 @@ long TPlaybackGraph::Volume() const {
 }
 
 bool TPlaybackGraph::StepForward(int frames) const {
+  CatchUp();
   const ComPtr<IVideoFrameStep> step = parts_->Query<IVideoFrameStep>();
   return step && step->CanStep(frames, nullptr) == S_OK &&
          step->Step(static_cast<ULONG>(frames), nullptr) == S_OK;

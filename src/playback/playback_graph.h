@@ -118,6 +118,12 @@ class TPlaybackGraph {
   bool StopWhenReady() const;
   [[nodiscard]] double CurrentPositionOrZero() const;
   bool PutPosition(double seconds) const;
+  // While paused: shows at once the frame a PutPosition(seconds) would show,
+  // when it and the frame before it were on screen lately and are still kept
+  // in memory (a step back through what just played). The graph follows before
+  // it next plays or steps; a seek makes that unneeded. False, and nothing
+  // changes, when the frame is not kept.
+  [[nodiscard]] bool ShowKeptFrame(double seconds) const;
   bool PutRate(double rate) const;
   [[nodiscard]] double Rate() const;
   // Volume in hundredths of a decibel (0 full, -10000 silent).
@@ -146,6 +152,9 @@ class TPlaybackGraph {
   static constexpr const char* kPreferredDecoder = "ffdshow Video Decoder";
 
  private:
+  // Seeks to the frame ShowKeptFrame put on screen, when one is.
+  void CatchUp() const;
+
   // The framework objects of the open graph.
   struct TParts;
   std::unique_ptr<TParts> parts_;

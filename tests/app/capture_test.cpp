@@ -328,6 +328,29 @@ TEST_F(CaptureTest, UnevenlySpacedFramesStepAndCaptureFrameByFrame) {
   }
 }
 
+TEST_F(CaptureTest, BackStepsThroughWhatJustPlayedAndTheNextCommandsGoOnFromThere) {
+  Open(test::kH264Mp4);
+  PauseAt(20 * frame_);
+  window_->Action_PlayPlayExecute(nullptr);
+  ASSERT_TRUE(WaitFor([&] {
+    window_->Timer_TimeTimer(nullptr);
+    return window_->LastSampleTime() > 30 * frame_;
+  }));
+  window_->Action_PlayPauseExecute(nullptr);
+  ASSERT_TRUE(window_->Playback().IsRunning(5000) == false);
+  const int shown = static_cast<int>(std::lround(window_->Playback().ShownFrameTime() / frame_));
+  for (int back = 1; back <= 3; ++back) {
+    window_->Action(ActionId::PlayFrameBack)->trigger();
+    EXPECT_NEAR(window_->Playback().ShownFrameTime(), (shown - back) * frame_, 1e-6);
+    EXPECT_NEAR(window_->LastSampleTime(), (shown - back) * frame_, 1e-6);
+  }
+  // A step forward and a set start from the frame on screen.
+  window_->Action(ActionId::PlayFrameNext)->trigger();
+  EXPECT_NEAR(window_->Playback().ShownFrameTime(), (shown - 2) * frame_, 1e-6);
+  Capture(ActionId::CaptureNow);
+  EXPECT_EQ(ShownFrames(), Run(shown - 2));
+}
+
 TEST_F(CaptureTest, DoubleClickAndArrowsWorkOnTheThumbnails) {
   Open(test::kH264Mp4);
   PauseAt(20 * frame_);
