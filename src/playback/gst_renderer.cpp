@@ -266,7 +266,15 @@ void RendererFilter::ShowKept(const Shown& frame) {
     ++core_->shown.serial;
   }
   core_->shownChanged.notify_all();
-  if (TVideoWidget* widget = Widget()) widget->ShowFrame(frame.image);
+  // Behind any frame the streaming thread has posted and the widget not yet
+  // drawn, so that one cannot replace it.
+  FrameRelay* target = core_->relay;
+  QMetaObject::invokeMethod(
+      target,
+      [target, image = frame.image] {
+        if (target->widget) target->widget->ShowFrame(image);
+      },
+      Qt::QueuedConnection);
 }
 
 std::uint64_t RendererFilter::ShownSerial() const {
