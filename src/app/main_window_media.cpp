@@ -106,9 +106,9 @@ void TApp_TOOLBmpCaptureEx::OpenMediaSteps(const QString& path) {
     }
   }
   if (graph_.UseSampleGrabber())
-    (void)graph_.SetFrameHandler([this](double time, const std::uint8_t* rows, long length) {
-      run_->OnFrame(time, rows, length);
-    });
+    (void)graph_.SetFrameHandler([this](double time, const std::uint8_t* rows,
+                                        long length) { run_->OnFrame(time, rows, length); },
+                                 [this](double) { return run_->WantsPictures(); });
 
   (void)graph_.AttachVideoWindow(panelVideo_);
   FormResize();

@@ -113,6 +113,11 @@ class TCaptureRun : public QObject {
   // A frame came on screen without passing the grabber (from the player's
   // memory of frames shown lately): steps count from it.
   void OnFrameShownFromMemory(double time);
+  // Whether a frame arriving now is taken, so its picture is needed (a run is
+  // armed). Any thread.
+  [[nodiscard]] bool WantsPictures() const {
+    return state_.CaptureIndex.load(std::memory_order_acquire) >= 0;
+  }
 
   // ---- State -----------------------------------------------------------------
   [[nodiscard]] bool Pending() const { return state_.CapturePending; }

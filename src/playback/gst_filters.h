@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "playback/frame_math.h"
+#include "playback/gst_convert.h"
 #include "playback/gst_ptr.h"
 #include "playback/interfaces.h"
 #include "playback/mp4_scan.h"
@@ -105,8 +106,17 @@ struct Timeline;
 // one cut by an accurate seek) are not shown.
 class RendererFilter final : public ElementFilter {
  public:
+  // A decoded frame in the decoder's own format, copied out of its buffers.
+  struct Native {
+    GstVideoInfo info{};
+    BufferPtr buffer;
+    [[nodiscard]] std::int64_t Bytes() const {
+      return buffer ? static_cast<std::int64_t>(gst_buffer_get_size(buffer.get())) : 0;
+    }
+  };
   struct Shown {
-    QImage image;
+    QImage image;                          // the picture for the screen: at most the panel's size
+    std::shared_ptr<const Native> native;  // the whole frame
     std::int64_t streamStartNs = -1;
     std::int64_t mediaStartNs = -1;  // on the timeline set by SetTimeline
     std::uint64_t serial = 0;        // grows with every frame shown
@@ -155,6 +165,10 @@ class RendererFilter final : public ElementFilter {
   [[nodiscard]] bool VariableRate() const { return averageFrameNs_ > 0; }
   [[nodiscard]] const std::vector<std::int64_t>& FrameMediaTimesNs() const { return frameMediaNs_; }
 
+  // The frame on screen at full size as 24-bit BGR, as captures take frames.
+  // UI thread.
+  [[nodiscard]] QImage ShownPicture() const;
+
   HRESULT PutOwner(QWidget* owner);
   HRESULT PutMessageDrain(QWidget* drain);
   HRESULT SetWindowPosition(int left, int top, int width, int height);
@@ -163,7 +177,11 @@ class RendererFilter final : public ElementFilter {
 
  private:
   ~RendererFilter() override;
+  // Makes the picture for the screen again at the panel's new size.
+  void RedrawShown();
+
   std::shared_ptr<Core> core_;
+  mutable BgrConverter converter_;          // UI thread only
   QPointer<QWidget> drain_;                 // UI thread only
   std::int64_t averageFrameNs_ = -1;        // UI thread only
   std::vector<std::int64_t> frameMediaNs_;  // UI thread only

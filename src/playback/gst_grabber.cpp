@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "imaging/bmp_format.h"
+#include "playback/gst_convert.h"
 #include "playback/gst_filters.h"
 
 namespace frivo::gst {
@@ -17,7 +19,10 @@ struct GrabberFilter::Core {
   std::mutex callMutex;
   ISampleGrabberCB* callback = nullptr;  // guarded by callMutex
 
-  std::vector<BYTE> work;  // streaming thread only: the frame being delivered
+  // Streaming thread only: the frame being delivered, and its top-down rows.
+  std::vector<BYTE> work;
+  std::vector<BYTE> rows;
+  BgrConverter converter;
 
   std::mutex bufferMutex;  // guards buffered and haveBuffered
   std::vector<BYTE> buffered;
@@ -28,31 +33,39 @@ struct GrabberFilter::Core {
     if (!StampFrame(pad, buffer, &stamp)) return;
     CapsPtr caps(gst_pad_get_current_caps(pad));
     GstVideoInfo info;
-    if (!caps || !gst_video_info_from_caps(&info, caps.get()) ||
-        GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGR) {
-      return;
-    }
-    GstVideoFrame frame;
-    if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) return;
-    const int width = GST_VIDEO_FRAME_WIDTH(&frame);
-    const int height = GST_VIDEO_FRAME_HEIGHT(&frame);
-    const auto size = static_cast<size_t>(Rgb24Stride(width) * height);
-    work.resize(size);
-    CopyRowsBottomUp(static_cast<const BYTE*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
-                     GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), width, height, work.data());
-    gst_video_frame_unmap(&frame);
-
-    if (buffering.load()) {
-      std::lock_guard lock(bufferMutex);
-      buffered.assign(work.begin(), work.end());
-      haveBuffered = true;
-    }
+    if (!caps || !gst_video_info_from_caps(&info, caps.get())) return;
     const std::int64_t mediaNs =
         timeline ? timeline->ToMediaNs(stamp.streamStartNs) : stamp.streamStartNs;
     const double seconds = static_cast<double>(mediaNs) / GST_SECOND;
+
     std::lock_guard lock(callMutex);
-    if (!callback) return;
-    callback->BufferCB(seconds, work.data(), static_cast<LONG>(size));
+    const bool buffers = buffering.load();
+    // Every frame is announced with its time; its picture is made only when
+    // someone takes it.
+    if (!callback && !buffers) return;
+    BYTE* picture = nullptr;
+    LONG size = 0;
+    if (buffers || callback->WantsBuffer(seconds)) {
+      GstVideoFrame frame;
+      if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) return;
+      const int width = GST_VIDEO_FRAME_WIDTH(&frame);
+      const int height = GST_VIDEO_FRAME_HEIGHT(&frame);
+      const int stride = width * 3;
+      rows.resize(static_cast<size_t>(stride) * static_cast<size_t>(height));
+      const bool converted = converter.Convert(frame, width, height, rows.data(), stride);
+      gst_video_frame_unmap(&frame);
+      if (!converted) return;
+      work.resize(static_cast<size_t>(Rgb24Stride(width) * height));
+      CopyRowsBottomUp(rows.data(), stride, width, height, work.data());
+      picture = work.data();
+      size = static_cast<LONG>(work.size());
+      if (buffers) {
+        std::lock_guard bufferLock(bufferMutex);
+        buffered.assign(work.begin(), work.end());
+        haveBuffered = true;
+      }
+    }
+    if (callback) callback->BufferCB(seconds, picture, size);
   }
 
   static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
@@ -108,7 +121,10 @@ HRESULT GrabberFilter::GetConnectedMediaType(AM_MEDIA_TYPE* type) {
   PadPtr peer(gst_pad_get_peer(pad.get()));
   CapsPtr caps(gst_pad_get_current_caps(pad.get()));
   if (!peer || !caps) return VFW_E_NOT_CONNECTED;
-  *type = MediaTypeFromCaps(caps.get());
+  // Frames pass in the decoder's format; callbacks get them as 24-bit BGR.
+  CapsPtr delivered(gst_caps_copy(caps.get()));
+  gst_caps_set_simple(delivered.get(), "format", G_TYPE_STRING, "BGR", nullptr);
+  *type = MediaTypeFromCaps(delivered.get());
   return S_OK;
 }
 

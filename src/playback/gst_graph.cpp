@@ -323,11 +323,12 @@ HRESULT FilterGraph::Connect(IPin* out, IPin* in) {
 
 ElementPtr FilterGraph::BuildVideoBin(GrabberFilter* grabber) {
   ElementPtr bin(GST_ELEMENT(gst_object_ref_sink(gst_bin_new("video-output"))));
-  ElementPtr convert = MakeElement("videoconvert", "video-convert");
+  // Frames stay in the decoder's format: the grabber and the renderer make
+  // 24-bit pictures only of the frames that need one.
   ElementPtr format = MakeElement("capsfilter", "video-format");
-  CapsPtr caps(gst_caps_from_string("video/x-raw,format=BGR"));
+  CapsPtr caps(gst_caps_from_string("video/x-raw"));
   g_object_set(format.get(), "caps", caps.get(), nullptr);
-  gst_bin_add_many(GST_BIN(bin.get()), convert.get(), format.get(), nullptr);
+  gst_bin_add(GST_BIN(bin.get()), format.get());
   GstElement* last = format.get();
   for (ElementFilter* filter :
        {static_cast<ElementFilter*>(grabber), static_cast<ElementFilter*>(renderer_)}) {
@@ -338,8 +339,7 @@ ElementPtr FilterGraph::BuildVideoBin(GrabberFilter* grabber) {
     gst_element_link(last, element);
     last = element;
   }
-  gst_element_link(convert.get(), format.get());
-  PadPtr target(gst_element_get_static_pad(convert.get(), "sink"));
+  PadPtr target(gst_element_get_static_pad(format.get(), "sink"));
   InstallFrameStamper(target.get(), timeline_);
   GstPad* ghost = gst_ghost_pad_new("sink", target.get());
   InstallSegmentAdjust(ghost, timeline_);

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -34,6 +35,7 @@ struct RendererFilter::Core {
   // oldest shown goes first when they outgrow the budget.
   struct Kept {
     QImage image;
+    std::shared_ptr<const Native> native;
     std::int64_t startNs = -1;     // stream time
     std::int64_t durationNs = -1;  // -1 when neither the buffer nor the caps tell
     std::uint64_t order = 0;       // when it was shown
@@ -43,29 +45,50 @@ struct RendererFilter::Core {
   std::uint64_t keptOrder = 0;
   std::int64_t keptBudget = RendererFilter::kKeptFramesBytes;
 
-  void Keep(const QImage& image, std::int64_t startNs, std::int64_t durationNs) {
+  static std::int64_t BytesOf(const Kept& frame) {
+    return frame.image.sizeInBytes() + (frame.native ? frame.native->Bytes() : 0);
+  }
+  void Keep(const QImage& image, const std::shared_ptr<const Native>& native, std::int64_t startNs,
+            std::int64_t durationNs) {
     if (startNs < 0) return;
     // The same frame shown again (a seek back onto it) replaces its copy.
     std::erase_if(kept, [&](const Kept& frame) {
       if (std::abs(frame.startNs - startNs) > kTimeToleranceNs) return false;
-      keptBytes -= frame.image.sizeInBytes();
+      keptBytes -= BytesOf(frame);
       return true;
     });
-    kept.push_back({image, startNs, durationNs, ++keptOrder});
-    keptBytes += image.sizeInBytes();
+    kept.push_back({image, native, startNs, durationNs, ++keptOrder});
+    keptBytes += BytesOf(kept.back());
     Trim();
   }
   void Trim() {
     while (keptBytes > keptBudget && !kept.empty()) {
       auto oldest = std::min_element(
           kept.begin(), kept.end(), [](const Kept& a, const Kept& b) { return a.order < b.order; });
-      keptBytes -= oldest->image.sizeInBytes();
+      keptBytes -= BytesOf(*oldest);
       kept.erase(oldest);
     }
   }
 
   ~Core() {
     if (relay) relay->deleteLater();
+  }
+
+  // The panel's size in device pixels; 0 until the window says (the picture
+  // for the screen is then the whole frame). Written by the UI thread.
+  std::atomic<int> panelWidth{0};
+  std::atomic<int> panelHeight{0};
+  BgrConverter screen;  // streaming thread only
+
+  // The size of the picture for the screen: the frame fitted into the panel,
+  // never larger than the frame.
+  QSize ScreenSize(int width, int height) const {
+    const QSize frame(width, height);
+    const QSize panel(panelWidth.load(), panelHeight.load());
+    if (panel.isEmpty()) return frame;
+    const QSize fitted = frame.scaled(panel, Qt::KeepAspectRatio);
+    if (fitted.width() >= width || fitted.height() >= height) return frame;
+    return fitted.expandedTo(QSize(1, 1));
   }
 
   void Present(GstSample* sample) {
@@ -79,15 +102,17 @@ struct RendererFilter::Core {
     if (!buffer || !caps || !gst_video_info_from_caps(&info, caps)) return;
     GstVideoFrame frame;
     if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) return;
-    const int width = GST_VIDEO_FRAME_WIDTH(&frame);
-    const int height = GST_VIDEO_FRAME_HEIGHT(&frame);
-    QImage image(width, height, QImage::Format_BGR888);
-    const auto* src = static_cast<const BYTE*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
-    const int srcStride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
-    const auto rowBytes = static_cast<size_t>(width) * 3;
-    for (int y = 0; y < height; ++y)
-      std::memcpy(image.scanLine(y), src + std::int64_t{y} * srcStride, rowBytes);
+    const QSize size = ScreenSize(GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame));
+    QImage image(size, QImage::Format_BGR888);
+    const bool converted = screen.Convert(frame, size.width(), size.height(), image.bits(),
+                                          static_cast<int>(image.bytesPerLine()));
     gst_video_frame_unmap(&frame);
+    if (!converted) return;
+    // The whole frame stays in its own format until someone asks for it; a
+    // copy, so the decoder gets its buffer back.
+    auto native = std::make_shared<Native>();
+    native->info = info;
+    native->buffer.reset(gst_buffer_copy_deep(buffer));
 
     std::int64_t media = -1;  // stream time, until ShownFrame reads it
     if (const GstSegment* segment = gst_sample_get_segment(sample);
@@ -106,9 +131,10 @@ struct RendererFilter::Core {
     {
       std::lock_guard lock(mutex);
       shown.image = image;
+      shown.native = native;
       shown.streamStartNs = media;
       ++shown.serial;
-      Keep(image, media, duration);
+      Keep(image, native, media, duration);
     }
     shownChanged.notify_all();
     FrameRelay* target = relay;
@@ -165,7 +191,8 @@ RendererFilter::RendererFilter()
     : ElementFilter(MakeElement("appsink", "VMR9")), core_(std::make_shared<Core>()) {
   core_->relay = new FrameRelay;
   GstElement* sink = Element();
-  CapsPtr caps(gst_caps_from_string("video/x-raw,format=BGR"));
+  // Any raw format in system memory: pictures are made from it when needed.
+  CapsPtr caps(gst_caps_from_string("video/x-raw"));
   g_object_set(sink, "caps", caps.get(), "sync", TRUE, "qos", FALSE, "enable-last-sample", TRUE,
                "max-buffers", 1u, "drop", TRUE, "wait-on-eos", FALSE, "emit-signals", FALSE,
                nullptr);
@@ -253,6 +280,7 @@ std::optional<RendererFilter::Shown> RendererFilter::KeptFrameFrom(std::int64_t 
   if (!joined) return std::nullopt;
   Shown shown;
   shown.image = found->image;
+  shown.native = found->native;
   shown.streamStartNs = found->startNs;
   shown.mediaStartNs = timeline->ToMediaNs(found->startNs);
   return shown;
@@ -262,6 +290,7 @@ void RendererFilter::ShowKept(const Shown& frame) {
   {
     std::lock_guard lock(core_->mutex);
     core_->shown.image = frame.image;
+    core_->shown.native = frame.native;
     core_->shown.streamStartNs = frame.streamStartNs;
     ++core_->shown.serial;
   }
@@ -340,6 +369,49 @@ HRESULT RendererFilter::PutOwner(QWidget* owner) {
   return S_OK;
 }
 
+QImage RendererFilter::ShownPicture() const {
+  const Shown shown = ShownFrame();
+  if (!shown.native || !shown.native->buffer) return {};
+  GstVideoInfo info = shown.native->info;
+  GstVideoFrame frame;
+  if (!gst_video_frame_map(&frame, &info, shown.native->buffer.get(), GST_MAP_READ)) return {};
+  QImage picture(GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
+                 QImage::Format_BGR888);
+  const bool converted =
+      converter_.Convert(frame, picture.width(), picture.height(), picture.bits(),
+                         static_cast<int>(picture.bytesPerLine()));
+  gst_video_frame_unmap(&frame);
+  return converted ? picture : QImage();
+}
+
+void RendererFilter::RedrawShown() {
+  Shown shown = ShownFrame();
+  if (!shown.native || !shown.native->buffer) return;
+  GstVideoInfo info = shown.native->info;
+  GstVideoFrame frame;
+  if (!gst_video_frame_map(&frame, &info, shown.native->buffer.get(), GST_MAP_READ)) return;
+  const QSize size =
+      core_->ScreenSize(GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame));
+  QImage image(size, QImage::Format_BGR888);
+  const bool converted = converter_.Convert(frame, size.width(), size.height(), image.bits(),
+                                            static_cast<int>(image.bytesPerLine()));
+  gst_video_frame_unmap(&frame);
+  if (!converted) return;
+  {
+    std::lock_guard lock(core_->mutex);
+    // Only if no newer frame came meanwhile.
+    if (core_->shown.serial != shown.serial) return;
+    core_->shown.image = image;
+  }
+  FrameRelay* target = core_->relay;
+  QMetaObject::invokeMethod(
+      target,
+      [target, image] {
+        if (target->widget) target->widget->ShowFrame(image);
+      },
+      Qt::QueuedConnection);
+}
+
 HRESULT RendererFilter::PutMessageDrain(QWidget* drain) {
   drain_ = drain;
   if (TVideoWidget* widget = Widget()) widget->SetMessageDrain(drain);
@@ -351,6 +423,14 @@ HRESULT RendererFilter::SetWindowPosition(int left, int top, int width, int heig
   TVideoWidget* widget = Widget();
   if (!widget) return VFW_E_NOT_CONNECTED;
   widget->setGeometry(left, top, width, height);
+  const qreal ratio = widget->devicePixelRatioF();
+  const int deviceWidth = static_cast<int>(std::ceil(width * ratio));
+  const int deviceHeight = static_cast<int>(std::ceil(height * ratio));
+  if (deviceWidth != core_->panelWidth.load() || deviceHeight != core_->panelHeight.load()) {
+    core_->panelWidth.store(deviceWidth);
+    core_->panelHeight.store(deviceHeight);
+    RedrawShown();
+  }
   return S_OK;
 }
 
@@ -359,9 +439,9 @@ HRESULT RendererFilter::GetCurrentImage(LONG* bufferSize, BYTE* image) const {
   int width = 0;
   int height = 0;
   const Shown shown = ShownFrame();
-  if (!shown.image.isNull()) {
-    width = shown.image.width();
-    height = shown.image.height();
+  if (shown.native) {
+    width = GST_VIDEO_INFO_WIDTH(&shown.native->info);
+    height = GST_VIDEO_INFO_HEIGHT(&shown.native->info);
   } else if (!VideoSize(&width, &height)) {
     return VFW_E_NOT_CONNECTED;
   }
@@ -370,9 +450,11 @@ HRESULT RendererFilter::GetCurrentImage(LONG* bufferSize, BYTE* image) const {
     *bufferSize = static_cast<LONG>(needed);
     return S_OK;
   }
-  if (shown.image.isNull()) return E_UNEXPECTED;
+  if (!shown.native) return E_UNEXPECTED;
   if (*bufferSize < needed) return E_OUTOFMEMORY;
-  const std::vector<BYTE> dib = PackDib(shown.image);
+  const QImage picture = ShownPicture();
+  if (picture.isNull()) return E_UNEXPECTED;
+  const std::vector<BYTE> dib = PackDib(picture);
   std::memcpy(image, dib.data(), dib.size());
   *bufferSize = static_cast<LONG>(dib.size());
   return S_OK;

@@ -209,6 +209,12 @@ class ISampleGrabberCB : public IUnknown {
   // `buffer`: bottom-up 24-bit rows padded to 4 bytes; `sampleTime`: the frame's
   // media time in seconds (its true start).
   virtual HRESULT BufferCB(double sampleTime, BYTE* buffer, LONG bufferLen) = 0;
+  // Asked before each frame: false lets the grabber skip making the picture,
+  // and BufferCB then gets the time with no buffer (null, 0).
+  virtual bool WantsBuffer(double sampleTime) {
+    (void)sampleTime;
+    return true;
+  }
 };
 
 class ISampleGrabber : public IUnknown {

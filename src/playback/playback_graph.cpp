@@ -152,13 +152,13 @@ bool TPlaybackGraph::GrabberConnected() const {
   return SUCCEEDED(parts_->Grabber->GetConnectedMediaType(&type));
 }
 
-bool TPlaybackGraph::SetFrameHandler(FrameHandler handler) {
+bool TPlaybackGraph::SetFrameHandler(FrameHandler handler, PictureWanted wanted) {
   TParts& p = *parts_;
   if (!p.Grabber) return false;
   // Detach first: the callback object may not change while a call runs.
   if (FAILED(p.Grabber->SetCallback(nullptr, 1))) return false;
   if (!handler) return true;
-  p.callback.SetHandler(std::move(handler));
+  p.callback.SetHandler(std::move(handler), std::move(wanted));
   return SUCCEEDED(p.Grabber->SetCallback(&p.callback, 1));
 }
 

@@ -76,8 +76,11 @@ class TPlaybackGraph {
   // Whether the grabber got its frames connected (sample-grabber mode works).
   [[nodiscard]] bool GrabberConnected() const;
   // Hands every frame the grabber passes to `handler`; an empty handler detaches
-  // it and returns once no call is in progress. False without a grabber.
-  bool SetFrameHandler(FrameHandler handler);
+  // it and returns once no call is in progress. False without a grabber. With
+  // `wanted`, a frame's picture is made only when it returns true for the
+  // frame's time; the handler gets the others with no rows (null, 0).
+  using PictureWanted = std::function<bool(double sampleTime)>;
+  bool SetFrameHandler(FrameHandler handler, PictureWanted wanted = {});
   // Puts the video widget inside `panel`, with the panel receiving its input.
   bool AttachVideoWindow(QWidget* panel);
   // The frame on screen as a packed DIB into `buffer`.

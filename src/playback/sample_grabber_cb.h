@@ -17,9 +17,16 @@ class T_MySampleGrabberCB final : public ISampleGrabberCB {
   // bottom-up 24-bit rows. The handler must not touch widgets.
   using FrameHandler = std::function<void(double sampleTime, const BYTE* buffer, LONG bufferLen)>;
 
+  // Whether the handler will use the picture of the frame at a time; without
+  // one it always will.
+  using PictureWanted = std::function<bool(double sampleTime)>;
+
   explicit T_MySampleGrabberCB(FrameHandler handler) : handler_(std::move(handler)) {}
   // Only while no grabber calls this object.
-  void SetHandler(FrameHandler handler) { handler_ = std::move(handler); }
+  void SetHandler(FrameHandler handler, PictureWanted wanted = {}) {
+    handler_ = std::move(handler);
+    wanted_ = std::move(wanted);
+  }
 
   HRESULT QueryInterface(const IID& iid, void** object) override;
   ULONG AddRef() override { return 2; }
@@ -27,9 +34,11 @@ class T_MySampleGrabberCB final : public ISampleGrabberCB {
 
   HRESULT SampleCB(double sampleTime, IMediaSample* sample) override;
   HRESULT BufferCB(double sampleTime, BYTE* buffer, LONG bufferLen) override;
+  bool WantsBuffer(double sampleTime) override { return !wanted_ || wanted_(sampleTime); }
 
  private:
   FrameHandler handler_;
+  PictureWanted wanted_;
 };
 
 }  // namespace frivo

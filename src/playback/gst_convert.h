@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+// Copyright (c) 2026 The Frivo developers
+#pragma once
+
+// Inside the playback layer: decoded frames stay in the decoder's own format
+// through the pipeline, and become 24-bit BGR only where a picture is needed —
+// a frame a capture takes (full size) and the picture on screen (the panel's
+// size). The full-size conversion gives the bytes the videoconvert element
+// gives with its defaults, so captured frames are what they always were.
+
+#include <gst/video/video.h>
+
+#include <cstdint>
+
+namespace frivo::gst {
+
+// One converter, remade when the input format or the output size changes. Not
+// shared between threads.
+class BgrConverter {
+ public:
+  BgrConverter() = default;
+  BgrConverter(const BgrConverter&) = delete;
+  BgrConverter& operator=(const BgrConverter&) = delete;
+  ~BgrConverter();
+
+  // Writes `frame` as top-down BGR rows `stride` bytes apart into `out`, at
+  // width x height (the frame's own size, or smaller for a picture on screen).
+  bool Convert(const GstVideoFrame& frame, int width, int height, std::uint8_t* out, int stride);
+
+ private:
+  GstVideoConverter* converter_ = nullptr;
+  GstVideoInfo in_{};
+  int width_ = 0;
+  int height_ = 0;
+};
+
+}  // namespace frivo::gst
