@@ -11,9 +11,9 @@ namespace {
 // The options the videoconvert element passes to its converter by default
 // (bilinear two-tap resampling, Bayer dithering with a quantizer of 1, linear
 // chroma resampling, full matrix and chroma handling, no gamma or primaries
-// conversion, one thread). A scaled picture for the screen averages over more
-// taps, which only changes how it is shrunk.
-GstStructure* ConverterOptions(bool scaled, int width, int height) {
+// conversion, one thread). A picture for the screen is shrunk with the same
+// two taps, as a painter's smooth scaling would.
+GstStructure* ConverterOptions(int width, int height) {
   GstStructure* options = gst_structure_new(
       "frivo-bgr", GST_VIDEO_CONVERTER_OPT_RESAMPLER_METHOD, GST_TYPE_VIDEO_RESAMPLER_METHOD,
       GST_VIDEO_RESAMPLER_METHOD_LINEAR, GST_VIDEO_RESAMPLER_OPT_ENVELOPE, G_TYPE_DOUBLE, 2.0,
@@ -31,8 +31,7 @@ GstStructure* ConverterOptions(bool scaled, int width, int height) {
       GST_VIDEO_MATRIX_MODE_FULL, GST_VIDEO_CONVERTER_OPT_GAMMA_MODE, GST_TYPE_VIDEO_GAMMA_MODE,
       GST_VIDEO_GAMMA_MODE_NONE, GST_VIDEO_CONVERTER_OPT_PRIMARIES_MODE,
       GST_TYPE_VIDEO_PRIMARIES_MODE, GST_VIDEO_PRIMARIES_MODE_NONE, GST_VIDEO_CONVERTER_OPT_THREADS,
-      G_TYPE_UINT, 1u, nullptr);
-  if (!scaled) gst_structure_set(options, GST_VIDEO_RESAMPLER_OPT_MAX_TAPS, G_TYPE_INT, 2, nullptr);
+      G_TYPE_UINT, 1u, GST_VIDEO_RESAMPLER_OPT_MAX_TAPS, G_TYPE_INT, 2, nullptr);
   return options;
 }
 
@@ -55,8 +54,7 @@ bool BgrConverter::Convert(const GstVideoFrame& frame, int width, int height, st
     GST_VIDEO_INFO_FPS_N(&target) = GST_VIDEO_INFO_FPS_N(&in);
     GST_VIDEO_INFO_FPS_D(&target) = GST_VIDEO_INFO_FPS_D(&in);
     GstVideoInfo source = in;
-    const bool scaled = width != GST_VIDEO_INFO_WIDTH(&in) || height != GST_VIDEO_INFO_HEIGHT(&in);
-    converter_ = gst_video_converter_new(&source, &target, ConverterOptions(scaled, width, height));
+    converter_ = gst_video_converter_new(&source, &target, ConverterOptions(width, height));
     if (!converter_) return false;
     in_ = in;
     width_ = width;
