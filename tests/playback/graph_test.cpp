@@ -10,11 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QWidget>
 #include <atomic>
 #include <chrono>
 #include <thread>
 
 #include "playback/frame_math.h"
+#include "playback/gst_filters.h"
 #include "playback/media_type.h"
 #include "playback/player_harness.h"
 
@@ -272,6 +274,30 @@ TEST(MediaGraph, AChangeStillPendingIsIntermediateAndReportsItsTarget) {
   EXPECT_EQ(graphState, State_Running);
   EXPECT_EQ(player.control->GetState(20000, &state), S_OK);
   EXPECT_EQ(state, State_Running);
+}
+
+TEST(MediaGraph, TheScreenGetsAPictureThePanelsSizeAndCapturesTheWholeFrame) {
+  const FixtureInfo& info = *FindFixture(kH264Mp4);
+  Player player;
+  player.Open(FixturePath(kH264Mp4));
+  ASSERT_EQ(player.renderResult, S_OK);
+  auto* renderer = dynamic_cast<gst::RendererFilter*>(player.renderer.Get());
+  ASSERT_NE(renderer, nullptr);
+  QWidget panel;
+  ASSERT_EQ(renderer->PutOwner(&panel), S_OK);
+  ASSERT_EQ(renderer->SetWindowPosition(0, 0, 160, 100), S_OK);
+  ASSERT_EQ(player.position->put_CurrentPosition(FrameStart(info, 9)), S_OK);
+  EXPECT_EQ(renderer->ShownFrame().image.size(), QSize(133, 100));
+  // A panel resized while paused gets the same frame at its new size.
+  ASSERT_EQ(renderer->SetWindowPosition(0, 0, 80, 200), S_OK);
+  EXPECT_EQ(renderer->ShownFrame().image.size(), QSize(80, 60));
+  // Larger than the frame: the frame as it is, the widget enlarges it.
+  ASSERT_EQ(renderer->SetWindowPosition(0, 0, 1000, 1000), S_OK);
+  EXPECT_EQ(renderer->ShownFrame().image.size(), QSize(320, 240));
+  ASSERT_EQ(renderer->SetWindowPosition(0, 0, 160, 100), S_OK);
+  EXPECT_EQ(player.ShownCode(), 9);  // read from the whole frame
+  const QImage whole = renderer->ShownPicture();
+  EXPECT_EQ(whole.size(), QSize(320, 240));
 }
 
 TEST(MediaGraph, CurrentImageIsAPackedBottomUpDibWithPaddedRows) {
