@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -51,6 +52,12 @@ void Measure(const QString& file) {
     std::printf("%s: cannot be opened\n", qPrintable(file));
     return;
   }
+  // A video panel of the window's usual size: the screen's pictures, and what
+  // memory keeps of them, are that size.
+  QWidget panel;
+  panel.resize(640, 360);
+  (void)graph.AttachVideoWindow(&panel);
+  (void)graph.SetVideoPosition(0, 0, 640, 360);
   graph.SetFrameTime(FrameRateFromAverageTime(graph.RendererAverageTimePerFrame()).frameTime);
   graph.TakePosition();
   int width = 0, height = 0;
