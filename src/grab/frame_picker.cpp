@@ -16,8 +16,12 @@ TFramePicker::TFramePicker(double start, int count, double every, double end, do
   done_ = count_ <= 0 || (every_ > 0 && end_ >= 0 && start_ > end_);
 }
 
+bool TFramePicker::WouldTake(double time) const {
+  return !done_ && AtOrAfterThreshold(time, threshold_, frameTime_);
+}
+
 bool TFramePicker::Offer(double time) {
-  if (done_ || !AtOrAfterThreshold(time, threshold_, frameTime_)) return false;
+  if (!WouldTake(time)) return false;
   ++taken_;
   if (every_ > 0) {
     // Thresholds are multiples of the interval from the start, so rounding

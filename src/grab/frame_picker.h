@@ -16,6 +16,8 @@ class TFramePicker {
 
   // True when the frame at `time` is taken.
   [[nodiscard]] bool Offer(double time);
+  // Whether Offer(time) would take the frame, without taking it.
+  [[nodiscard]] bool WouldTake(double time) const;
   [[nodiscard]] bool Done() const { return done_; }
   [[nodiscard]] int Taken() const { return taken_; }
   // The threshold the next frame taken must reach.

@@ -159,24 +159,31 @@ TOutcome GrabFile(const QString& file, const TGrabOptions& options, TFrameWriter
 
   TFileRun run;
   const long long rowBytes = Rgb24Stride(width) * height;
-  (void)graph.SetFrameHandler([&](double time, const std::uint8_t* rows, long length) {
-    run.lastSeen.store(time);
-    run.frames.fetch_add(1);
-    bool done = false;
-    {
-      std::lock_guard lock(run.mutex);
-      if (!run.picker || !run.picker->Offer(time)) return;
-      done = run.picker->Done();
-    }
-    if (rows && length >= rowBytes) {
-      if (std::unique_ptr<TMyBitmap> bitmap = writer.Acquire(width, height)) {
-        (void)bitmap->CopyBgrRows(rows, length, Rgb24Stride(width), true);
-        writer.Submit(std::move(bitmap),
-                      GrabOutputName(options.output, file, time, options.format));
-      }
-    }
-    if (done) run.changed.notify_all();
-  });
+  // Only the frames taken are made into pictures; the rest pass with their times.
+  auto wanted = [&](double time) {
+    std::lock_guard lock(run.mutex);
+    return run.picker && run.picker->WouldTake(time);
+  };
+  (void)graph.SetFrameHandler(
+      [&](double time, const std::uint8_t* rows, long length) {
+        run.lastSeen.store(time);
+        run.frames.fetch_add(1);
+        bool done = false;
+        {
+          std::lock_guard lock(run.mutex);
+          if (!run.picker || !run.picker->Offer(time)) return;
+          done = run.picker->Done();
+        }
+        if (rows && length >= rowBytes) {
+          if (std::unique_ptr<TMyBitmap> bitmap = writer.Acquire(width, height)) {
+            (void)bitmap->CopyBgrRows(rows, length, Rgb24Stride(width), true);
+            writer.Submit(std::move(bitmap),
+                          GrabOutputName(options.output, file, time, options.format));
+          }
+        }
+        if (done) run.changed.notify_all();
+      },
+      wanted);
 
   const int perStart = options.every > 0 && !options.countGiven ? INT_MAX : options.count;
   for (const double start : options.starts) {
