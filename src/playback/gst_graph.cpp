@@ -504,6 +504,9 @@ GstBusSyncReply FilterGraph::OnBusMessage(GstBus*, GstMessage* message, gpointer
       break;
   }
   self->busChanged_.notify_all();
+  // A sync handler that drops a message owns it: every message holds its
+  // source, so one not freed here keeps the whole pipeline and its buffers.
+  gst_message_unref(message);
   return GST_BUS_DROP;
 }
 

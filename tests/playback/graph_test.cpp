@@ -300,6 +300,28 @@ TEST(MediaGraph, TheScreenGetsAPictureThePanelsSizeAndCapturesTheWholeFrame) {
   EXPECT_EQ(whole.size(), QSize(320, 240));
 }
 
+TEST(MediaGraph, AReleasedGraphFreesItsPipeline) {
+  // Every message the pipeline posts holds it; one left unfreed kept each
+  // file's pipeline, decoder and frame buffers for the rest of the run.
+  gpointer pipeline = nullptr;
+  {
+    Player player;
+    player.Open(FixturePath(kH264Mp4));
+    ASSERT_EQ(player.renderResult, S_OK);
+    ASSERT_EQ(player.control->Run(), S_OK);
+    ASSERT_TRUE(player.recorder.WaitUntil(
+        [](const std::vector<GrabbedFrame>& frames) { return frames.size() >= 3; }));
+    player.PauseAndSettle();
+    auto* renderer = dynamic_cast<gst::RendererFilter*>(player.renderer.Get());
+    ASSERT_NE(renderer, nullptr);
+    GstObject* top = GST_OBJECT(renderer->Element());
+    while (GST_OBJECT_PARENT(top)) top = GST_OBJECT_PARENT(top);
+    pipeline = top;
+    g_object_add_weak_pointer(G_OBJECT(top), &pipeline);
+  }
+  EXPECT_EQ(pipeline, nullptr);
+}
+
 TEST(MediaGraph, CurrentImageIsAPackedBottomUpDibWithPaddedRows) {
   const FixtureInfo& info = *FindFixture(kMjpegAviWidth101);
   Player player;
