@@ -75,10 +75,18 @@ TApp_TOOLBmpCaptureEx::TApp_TOOLBmpCaptureEx(const TMyParam* param, QWidget* par
 
   // Key releases and hint pop-ups are seen before any control gets them.
   qApp->installEventFilter(this);
+  // A file that is slow to give its first frame leaves the window painted
+  // while it opens; the user's input waits until the open is decided.
+  SetOpenWaitPump([] {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::ExcludeSocketNotifiers);
+    return true;
+  });
   FormCreate(param);
 }
 
 TApp_TOOLBmpCaptureEx::~TApp_TOOLBmpCaptureEx() {
+  SetOpenWaitPump({});
   qApp->removeEventFilter(this);
   FormDestroy();
 }

@@ -157,6 +157,22 @@ void DisconnectAll(IGraphBuilder* graph) {
   }
 }
 
+namespace {
+std::function<bool()>& OpenWaitPump() {
+  static std::function<bool()> pump;  // UI thread only
+  return pump;
+}
+}  // namespace
+
+void SetOpenWaitPump(std::function<bool()> pump) {
+  OpenWaitPump() = std::move(pump);
+}
+
+bool PumpOpenWait() {
+  const std::function<bool()>& pump = OpenWaitPump();
+  return !pump || pump();
+}
+
 void SetAudioOutput(AudioOutput output) {
   g_audioOutput = static_cast<int>(output);
 }

@@ -39,6 +39,9 @@ HRESULT FindUnconnectedPin(IBaseFilter* filter, PIN_DIRECTION direction, ComPtr<
 HRESULT ConnectPinToFilter(IGraphBuilder* graph, IPin* output, IBaseFilter* destination);
 // Links the first free output pin of `source` to the first free input of `destination`.
 HRESULT ConnectFilters(IGraphBuilder* graph, IBaseFilter* source, IBaseFilter* destination);
+// Runs the pump SetOpenWaitPump installed; false when it asks to give the open up.
+bool PumpOpenWait();
+
 // 0 stopped, 1 paused, 2 running (no wait); 0 for no graph.
 [[nodiscard]] OAFilterState GetGraphState(IGraphBuilder* graph);
 // Stops the graph and unlinks every pin of every filter; the filters stay.

@@ -353,6 +353,9 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   if (pipeline_) return VFW_E_WRONG_STATE;
   const QFileInfo info(path);
   if (!info.exists() || info.isDir()) return VFW_E_NOT_FOUND;
+  // A pipe or a device would block the open until someone writes to it, and
+  // nothing in it could be sought: only files are played.
+  if (!info.isFile()) return VFW_E_UNKNOWN_FILE_TYPE;
 
   // Known before the file plays: the frames' own durations are kept for it.
   if (std::optional<TTrackTiming> timing = Mp4VideoTiming(path);
@@ -390,10 +393,15 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   pipeline_ = std::move(playbin);
 
   const GstStateChangeReturn change = gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
-  const GstStateChangeReturn settled =
-      change == GST_STATE_CHANGE_FAILURE
-          ? change
-          : gst_element_get_state(pipeline_.get(), nullptr, nullptr, ToClockTime(kOpenTime));
+  // Waited for in short slices, the window kept painted in between: a damaged
+  // file may never give a first frame, never fail and never end.
+  GstStateChangeReturn settled = change;
+  const auto openDeadline = Clock::now() + kOpenTime;
+  while (settled != GST_STATE_CHANGE_FAILURE) {
+    settled = gst_element_get_state(pipeline_.get(), nullptr, nullptr,
+                                    ToClockTime(std::chrono::milliseconds(40)));
+    if (settled != GST_STATE_CHANGE_ASYNC || Clock::now() >= openDeadline || !PumpOpenWait()) break;
+  }
   stopped_ = true;
   // Every stream has reached its sink: the file's start is known.
   timeline_->FinishMeasuring();

@@ -21,6 +21,12 @@ enum class AudioOutput { kSystem, kSilent, kNone };
 void SetAudioOutput(AudioOutput output);
 [[nodiscard]] AudioOutput CurrentAudioOutput();
 
+// While a file opens, the graph waits for its first frame (up to 20 s for a
+// file that never gives one). `pump` is called every few milliseconds of that
+// wait, on the waiting (UI) thread, to keep a window painted; returning false
+// gives the open up at once. Empty: the wait just blocks.
+void SetOpenWaitPump(std::function<bool()> pump);
+
 // The state of a graph (a pending change reports the old one).
 enum class TGraphState { kStopped, kPaused, kRunning };
 

@@ -8,13 +8,16 @@
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
+#include <QFile>
 #include <QWidget>
 #include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "common/temp_dir.h"
 #include "playback/frame_math.h"
 #include "playback/gst_filters.h"
 #include "playback/media_type.h"
@@ -136,9 +139,15 @@ TEST(MediaGraph, FilesThatCannotBePlayedFailTheRender) {
     QString path;
     HRESULT result;
   };
+  // A pipe nobody writes to would block the open for ever.
+  const TempDir dir;
+  const QString pipe = dir.File(QStringLiteral("pipe.mp4"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
   const Case cases[] = {
       {FixtureDir() + "no such file.mp4", VFW_E_NOT_FOUND},
       {QDir::tempPath(), VFW_E_NOT_FOUND},  // a folder
+      {pipe, VFW_E_UNKNOWN_FILE_TYPE},
+      {QStringLiteral("/dev/zero"), VFW_E_UNKNOWN_FILE_TYPE},
       {FixturePath(kEmptyAvi), E_FAIL},
       {FixturePath(kGarbageMp4), E_FAIL},
       {FixturePath(kTextAvi), E_FAIL},
