@@ -7,7 +7,9 @@
 // (seek to the shown frame - 1.5 frames) and a forward step, each until the
 // frame is on screen; then `ffmpeg -ss T -i FILE -frames:v 5` in the same run.
 // Files longer than 70 s also get captures from 60 s and 65 s (a key frame and
-// the middle of a group on the 10-second-GOP bench file).
+// the middle of a group on the 10-second-GOP bench file). Every file gets five
+// back-steps from the end of its first group of pictures, cold and after
+// playing into it (from the frames the player keeps in memory).
 // Figures are reported, never asserted.
 #include <QApplication>
 #include <QElapsedTimer>
