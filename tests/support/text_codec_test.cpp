@@ -21,6 +21,29 @@ TEST(TextCodec, Cp932ConversionHasNoBestFit) {
   EXPECT_EQ(FromCp932("\x95\x5C\x8E\xA6"), QStringLiteral("表示"));
 }
 
+// ASCII text skips the converter, but the three control characters that this
+// CP932 table swaps must still convert as the converter does, alone and among
+// plain ASCII, both ways.
+TEST(TextCodec, AsciiConvertsAsTheCp932TableSays) {
+  QString ascii;
+  for (char16_t unit = 1; unit < 0x80; ++unit) ascii += QChar(unit);
+  EXPECT_EQ(FromCp932(ToCp932(ascii)), ascii);
+  const struct {
+    const char16_t* text;
+    QByteArray bytes;
+  } cases[] = {
+      {u"C:\\a~b", QByteArray("C:\\a~b")},
+      {u"\x1a", QByteArray("\x7f")},
+      {u"x\x1cy", QByteArray("x\x1ay")},
+      {u"\x7f.", QByteArray("\x1c.")},
+  };
+  for (const auto& c : cases) {
+    const QString text = QString::fromUtf16(c.text);
+    EXPECT_EQ(ToCp932(text), c.bytes) << text.toStdString();
+    EXPECT_EQ(FromCp932(c.bytes), text) << text.toStdString();
+  }
+}
+
 // Realistic Japanese samples in every encoding the detector must recognise.
 TEST(TextCodec, DetectsJapaneseEncodingsWithoutMark) {
   const QString samples[] = {
