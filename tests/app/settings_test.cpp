@@ -26,7 +26,7 @@
 #include "common/wait.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
-#include "app/termination.h"
+#include "platform/termination.h"
 
 namespace frivo {
 namespace {
