@@ -6,6 +6,7 @@
 // frames, never crash or hang; the window, ended by SIGTERM, SIGINT or SIGHUP,
 // closes as its close box does and writes its settings, also while the start-up
 // open runs or its failure message is up.
+#include "fixtures/damaged_media.h"
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,47 @@ std::vector<QString> ProgramCopies(const test::TempDir& dir, int count) {
   return folders;
 }
 
+// Runs `arguments(input)` of the program in each folder over every input, up
+// to one run per folder at a time. `poll` is called for each running run (it
+// may send a signal); `finished` for each run that has ended or timed out.
+void RunAll(const std::vector<QString>& folders, const QStringList& inputs,
+            const std::function<QString(const QString& folder)>& program,
+            const std::function<QStringList(const QString& input)>& arguments,
+            const std::function<void(ProgramRun&)>& poll,
+            const std::function<void(const ProgramRun&)>& finished) {
+  std::vector<ProgramRun> runs(folders.size());
+  for (size_t i = 0; i < folders.size(); ++i) runs[i].folder = folders[i];
+  qsizetype next = 0;
+  for (;;) {
+    bool busy = false;
+    for (ProgramRun& run : runs) {
+      if (run.process && run.process->state() != QProcess::NotRunning) {
+        if (run.process->waitForFinished(0)) {
+        } else if (run.deadline.hasExpired()) {
+          run.timedOut = true;
+          run.process->kill();
+          run.process->waitForFinished(10000);
+        } else {
+          poll(run);
+          busy = true;
+          continue;
+        }
+      }
+      if (run.process) {
+        finished(run);
+        run.process.reset();
+      }
+      if (next < inputs.size()) {
+        run.input = inputs.at(next++);
+        Start(run, program(run.folder), arguments(run.input));
+        busy = true;
+      }
+    }
+    if (!busy) return;
+    QThread::msleep(20);
+  }
+}
+
 // A message the window showed (it also goes to standard error).
 bool ShowedMessage(const ProgramRun& run) {
   return run.Errors().contains(QStringLiteral("frivo: "));
@@ -118,6 +160,105 @@ bool ShowedMessage(const ProgramRun& run) {
 
 bool SettingsWritten(const ProgramRun& run) {
   return test::ReadAll(run.folder + QStringLiteral("frivo.ini")).contains("[CAPTURE_Option]");
+}
+
+// The window's open history lists the file: it was opened.
+bool Opened(const ProgramRun& run) {
+  return QString::fromUtf8(test::ReadAll(run.folder + QStringLiteral("frivo.ini")))
+      .contains(run.input);
+}
+
+// MP4 and MOV files cut short have lost their index. The demuxer reports that
+// from its streaming thread while the open waits for the file to preroll, and
+// the wait does not end on an error: under load the open often takes its whole
+// time limit (20 s; frivo-grab opens a failed file a second time, so 40 s)
+// before "は開けません". Known failure of the playback graph's open, to be fixed
+// there; these files go first, so that their waits overlap the other runs.
+bool OpensSlowly(const test::DamagedFile& file) {
+  return (file.path.endsWith(QStringLiteral(".mp4")) ||
+          file.path.endsWith(QStringLiteral(".mov"))) &&
+         file.damage.startsWith(QStringLiteral("cut"));
+}
+
+class DamagedMediaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<test::DamagedFile> made = test::MakeDamagedCopies(dir_.Path());
+    std::stable_partition(made.begin(), made.end(), OpensSlowly);
+    for (const test::DamagedFile& file : made) files_.append(file.path);
+    ASSERT_GE(files_.size(), 30) << "the fixtures are missing";
+  }
+  test::TempDir dir_;
+  QStringList files_;
+};
+
+TEST_F(DamagedMediaTest, FrivoGrabWritesFramesOrSaysWhyNot) {
+  std::vector<QString> folders;
+  for (int i = 0; i < kParallelRuns; ++i) {
+    folders.push_back(dir_.File(QStringLiteral("grab-%1/").arg(i)));
+    QDir().mkpath(folders.back());
+  }
+  const QString output = dir_.File(QStringLiteral("frames/"));
+  QDir().mkpath(output);
+  int withFrames = 0;
+  RunAll(
+      folders, files_, [](const QString&) { return QStringLiteral(FRIVO_GRAB_PATH); },
+      [&](const QString& input) {
+        return QStringList{QStringLiteral("--start"),
+                           QStringLiteral("0:01"),
+                           QStringLiteral("--count"),
+                           QStringLiteral("5"),
+                           QStringLiteral("--output"),
+                           output,
+                           input};
+      },
+      [](ProgramRun&) {},
+      [&](const ProgramRun& run) {
+        SCOPED_TRACE(run.Describe().toStdString());
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_FALSE(run.Crashed());
+        const int code = run.process->exitCode();
+        if (code == 0) {
+          EXPECT_FALSE(run.Output().isEmpty());
+          ++withFrames;
+        } else {
+          // A video that cannot be read, or has no frame at that time, with a
+          // message naming the file.
+          EXPECT_EQ(code, 65);
+          EXPECT_TRUE(run.Errors().contains(QFileInfo(run.input).fileName()));
+        }
+      });
+  // Files cut just before their end still have frames at one second.
+  EXPECT_GT(withFrames, 0);
+}
+
+TEST_F(DamagedMediaTest, TheWindowCapturesOrSaysWhyNotAndClosesOnSigterm) {
+  const std::vector<QString> folders = ProgramCopies(dir_, kParallelRuns);
+  ASSERT_FALSE(folders.empty());
+  int opened = 0;
+  RunAll(
+      folders, files_, [](const QString& folder) { return folder + QStringLiteral("frivo"); },
+      [](const QString& input) {
+        return QStringList{input, QStringLiteral("/T:0:01")};
+      },
+      [](ProgramRun& run) {
+        // Ended once its failure message is up, or after a while of capturing.
+        if (!run.signalled && CatchesSignal(run.process->processId(), SIGTERM) &&
+            (ShowedMessage(run) || run.settle.hasExpired())) {
+          ::kill(static_cast<pid_t>(run.process->processId()), SIGTERM);
+          run.signalled = true;
+        }
+      },
+      [&](const ProgramRun& run) {
+        SCOPED_TRACE(run.Describe().toStdString());
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_FALSE(run.Crashed());
+        EXPECT_EQ(run.process->exitCode(), 0);
+        EXPECT_TRUE(SettingsWritten(run));
+        EXPECT_TRUE(ShowedMessage(run) || Opened(run));
+        if (Opened(run)) ++opened;
+      });
+  EXPECT_GT(opened, 0);
 }
 
 // Each signal, at the moments a session or a terminal sends it: while the
