@@ -572,7 +572,10 @@ uint8_t TellCp932FromUtf16(const char* data, int size) {
       }
       continue;
     }
-    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEF)) {
+    // Lead bytes: the JIS rows (81-9F, E0-EF), the user-defined rows (F0-F9)
+    // and the IBM extension rows (FA-FC), which the program's own CP932 writer
+    // uses for kanji such as 髙.
+    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
       afterLead = !afterLead;
       continue;
     }
@@ -580,7 +583,7 @@ uint8_t TellCp932FromUtf16(const char* data, int size) {
       if (afterLead) validCp932 = false;
     } else if (b == 0x7F || b >= 0xFD) {
       validCp932 = false;
-    } else if (b == 0x80 || b == 0xA0 || (b >= 0xF0 && b <= 0xFC)) {
+    } else if (b == 0x80 || b == 0xA0) {
       if (!afterLead) validCp932 = false;
     }
     afterLead = false;
