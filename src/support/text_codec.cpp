@@ -579,9 +579,11 @@ uint8_t TellCp932FromUtf16(const char* data, int size) {
       afterLead = !afterLead;
       continue;
     }
-    if (b <= 0x3F) {
+    // 7F is a trail byte nowhere, but a byte of its own: the program's CP932
+    // writer makes it of U+001A.
+    if (b <= 0x3F || b == 0x7F) {
       if (afterLead) validCp932 = false;
-    } else if (b == 0x7F || b >= 0xFD) {
+    } else if (b >= 0xFD) {
       validCp932 = false;
     } else if (b == 0x80 || b == 0xA0) {
       if (!afterLead) validCp932 = false;

@@ -80,6 +80,7 @@ TEST(TextCodec, TellsCp932FromUtf16ByItsBytes) {
       {"plain text", kEncodingAnsi},
       {"\x95\x5C\x8E\xA6", kEncodingAnsi},                // valid Shift-JIS
       {"\xFB\xFC\x8B\xB4\xF0\x40", kEncodingAnsi},        // IBM and user rows: 髙橋, U+E000
+      {"T\x7F\r\n[A]\r\n", kEncodingAnsi},                // 7F as written for U+001A
       {QByteArray("a\0b\0", 4), kEncodingUtf16LeNoMark},  // zeros at odd offsets
       {QByteArray("\0a\0b", 4), kEncodingUtf16BeNoMark},  // zeros at even offsets
       {QByteArray("a\0\0b", 4), kEncodingAnsi},           // zeros at both: not UTF-16
