@@ -441,7 +441,9 @@ QByteArray ToCp932(const QString& text, char replacement, bool* allMapped) {
   QByteArray one;
   for (qsizetype i = 0; i < text.size();) {
     const int units = UnitsOfCharacterAt(text, i);
-    if (ExactCp932(Units(text) + i, units, &one)) {
+    if (IsPlainAscii(text.at(i).unicode())) {
+      out += static_cast<char>(text.at(i).unicode());
+    } else if (ExactCp932(Units(text) + i, units, &one)) {
       out += one;
     } else {
       out += replacement;
