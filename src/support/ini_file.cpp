@@ -267,7 +267,17 @@ void TMyIniFile::Load(const QString& path) {
     keepFile_ = path == filePath_;
     return;
   }
-  lines_->SetText(DecodeTextFile(file.bytes, loadEncoding_));
+  LoadContents(file.bytes);
+}
+
+std::unique_ptr<TMyIniFile> TMyIniFile::FromContents(const QByteArray& contents, uint8_t encoding) {
+  std::unique_ptr<TMyIniFile> ini(new TMyIniFile(TSettingsLocation{}, encoding, false));
+  ini->LoadContents(contents);
+  return ini;
+}
+
+void TMyIniFile::LoadContents(const QByteArray& contents) {
+  lines_->SetText(DecodeTextFile(contents, loadEncoding_));
   // With an explicitly named encoding the text layer keeps a byte-order mark as
   // a character; it would hide the first header.
   if (lines_->Count() > 0) {

@@ -18,6 +18,7 @@
 // them. Reading and writing the file (encodings, line breaks, the temporary file
 // and rename) is TMyWStrings' business.
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QtGlobal>
@@ -72,6 +73,11 @@ class TMyIniFile {
   // also gives an empty object, which then never writes over that file: it
   // would replace settings it never saw.
   TMyIniFile(const QString& path, uint8_t encoding);
+  // Settings text already in memory (`contents` as a file holds it, decoded as
+  // the constructor decodes a file). The object has no file: UpdateFile writes
+  // nothing.
+  [[nodiscard]] static std::unique_ptr<TMyIniFile> FromContents(const QByteArray& contents,
+                                                                uint8_t encoding);
   // Writes the file if anything changed (UpdateFile), ignoring failure.
   virtual ~TMyIniFile();
 
@@ -176,6 +182,7 @@ class TMyIniFile {
   TMyIniFile(const TSettingsLocation& location, uint8_t encoding, bool makeFolder);
   // Loads `path` into the line list (see the constructor).
   void Load(const QString& path);
+  void LoadContents(const QByteArray& contents);
 
   // A header line of the file.
   struct TSectionEntry {
