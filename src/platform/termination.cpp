@@ -9,7 +9,6 @@
 #include <QDialog>
 #include <QPointer>
 #include <QSocketNotifier>
-#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
@@ -21,8 +20,10 @@ namespace frivo {
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
-// How often a close waits for dialogs' loops to return.
+// How often a close waits for dialogs' loops to return, and for how long at
+// most: a loop that does not end (a drag under way) must not keep the program.
 constexpr int kRetryMs = 10;
+constexpr int kMaxRetries = 300;
 
 // [0] is read by the UI thread, [1] written by the signal handler.
 int signalPipe[2] = {-1, -1};
@@ -50,30 +51,42 @@ void OnSignal(int) {
   errno = savedErrno;
 }
 
-// Rejects the modal dialogs that are up, topmost first: a message box, a file
-// dialog, the version dialog. Each one's loop returns to the code that opened it.
-void DismissModalDialogs() {
+// Closes open menus and rejects the modal dialogs that are up, topmost first:
+// a message box, a file dialog, the version dialog. Each one's loop returns to
+// the code that opened it. True when there was anything to dismiss.
+bool DismissModalDialogs() {
+  bool dismissed = false;
+  for (int guard = 0; guard < 16; ++guard) {
+    QWidget* popup = QApplication::activePopupWidget();
+    if (!popup) break;
+    popup->close();
+    dismissed = true;
+  }
   for (int guard = 0; guard < 16; ++guard) {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal) return;
+    if (!modal) break;
     if (auto* dialog = qobject_cast<QDialog*>(modal)) {
       dialog->reject();
     } else {
       modal->close();
     }
     if (QApplication::activeModalWidget() == modal) modal->hide();
+    dismissed = true;
   }
+  return dismissed;
 }
 
-// Closes the window once no dialog is up and no dialog's loop is still running:
-// the code that opened a dialog carries on after it returns and must not find
-// its window already closed (the media closed under it).
-void CloseWhenUnwound() {
-  DismissModalDialogs();
+// Closes the window once no menu or dialog is up, a moment after the last was
+// dismissed: its loop returns first to the code that opened it, which carries
+// on and must not find its window already closed (the media closed under it).
+void CloseWhenUnwound(int retries) {
+  const bool dismissed = DismissModalDialogs();
   QWidget* window = Target();
   if (!window) return;
-  if (QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1) {
-    QTimer::singleShot(kRetryMs, window, &CloseWhenUnwound);
+  const bool pending =
+      dismissed || QApplication::activeModalWidget() || QApplication::activePopupWidget();
+  if (pending && retries < kMaxRetries) {
+    QTimer::singleShot(kRetryMs, window, [retries] { CloseWhenUnwound(retries + 1); });
     return;
   }
   window->close();
@@ -112,10 +125,10 @@ void CloseOnTerminationSignals(QWidget* window) {
       char bytes[16];
       while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
       }
-      CloseWhenUnwound();
+      CloseWhenUnwound(0);
     });
   }
-  if (window && TerminationRequested()) QTimer::singleShot(0, window, &CloseWhenUnwound);
+  if (window && TerminationRequested()) QTimer::singleShot(0, window, [] { CloseWhenUnwound(0); });
 }
 
 }  // namespace frivo

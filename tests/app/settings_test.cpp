@@ -11,8 +11,10 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 #include <csignal>
@@ -312,8 +314,21 @@ TEST_F(SettingsTest, TerminationSignalClosesTheWindowAndTheSettingsAreWritten) {
   Start();
   CloseOnTerminationSignals(window_.get());
   Action(ActionId::PlayMute)->setChecked(true);
-  ASSERT_EQ(std::raise(SIGTERM), 0);
-  EXPECT_TRUE(WaitFor([this] { return !window_->isVisible(); }));
+  // The signal comes while a menu and a message box run their loops: both are
+  // dismissed, and the window closes only once the code that opened the box
+  // has carried on.
+  {
+    QMenu menu(window_.get());
+    menu.addAction(QStringLiteral("item"));
+    QTimer::singleShot(0, &menu, [&menu] { menu.popup(QPoint(10, 10)); });
+    QTimer::singleShot(50, [] { std::raise(SIGTERM); });
+    QMessageBox box(QMessageBox::Question, QStringLiteral("frivo"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No, window_.get());
+    EXPECT_NE(box.exec(), QMessageBox::Yes);
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_TRUE(WaitFor([this] { return !window_->isVisible(); }));
+    EXPECT_FALSE(menu.isVisible());
+  }
   Exit();
   EXPECT_TRUE(test::ReadAll(Ini()).contains("Mute=1"));
 }
