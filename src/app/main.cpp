@@ -6,11 +6,14 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "app/termination.h"
 #include "platform/library_search.h"
 #include "platform/platform.h"
+#include "platform/termination.h"
 
 int main(int argc, char** argv) {
+  // Logging off, Ctrl+C or a closed terminal, at any moment from here on, close
+  // the window as its close box does, so the settings are written.
+  frivo::InstallTerminationSignals();
   // Before anything loads plug-ins: nothing may come from the current folder.
   frivo::HardenLibrarySearch();
   QApplication app(argc, argv);
@@ -24,10 +27,15 @@ int main(int argc, char** argv) {
              9);
   QApplication::setFont(font);
 
+  // A signal while the window is made (the file named on the command line opens
+  // then, and may show a message) dismisses that message at once.
+  frivo::CloseOnTerminationSignals(nullptr);
   const frivo::TMyParam param(frivo::CommandLineFromArguments(QApplication::arguments()));
   frivo::TApp_TOOLBmpCaptureEx window(&param);
-  window.show();
-  // Logging off closes the window as its close box does, so the settings are written.
   frivo::CloseOnTerminationSignals(&window);
+  // Asked to end before the window was up: it is never shown, and its
+  // destruction writes the settings.
+  if (frivo::TerminationRequested()) return 0;
+  window.show();
   return QApplication::exec();
 }

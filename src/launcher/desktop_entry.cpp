@@ -42,13 +42,11 @@ QString Unescaped(const QString& raw) {
 
 // The keys of the [Desktop Entry] group with their values, escapes decoded. The
 // first line of a key counts; localised keys (Name[ja]) are keys of their own.
-QHash<QString, QString> EntryGroup(const QString& desktopFile) {
+QHash<QString, QString> EntryGroup(const QByteArray& contents) {
   QHash<QString, QString> values;
-  QFile file(desktopFile);
-  if (!file.open(QIODevice::ReadOnly)) return values;
   bool inEntry = false;
-  while (!file.atEnd()) {
-    const QString line = QString::fromUtf8(file.readLine()).trimmed();
+  for (const QByteArray& bytes : contents.split('\n')) {
+    const QString line = QString::fromUtf8(bytes).trimmed();
     if (line.startsWith(u'[')) {
       inEntry = line == QLatin1String("[Desktop Entry]");
       continue;
@@ -117,8 +115,15 @@ bool IsDesktopEntry(const QString& path) {
 }
 
 TDesktopEntry ReadDesktopEntry(const QString& desktopFile) {
+  QFile file(desktopFile);
+  // A desktop entry is a few lines; anything far larger is no desktop entry.
+  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxDesktopEntryBytes) return {};
+  return ParseDesktopEntry(file.readAll());
+}
+
+TDesktopEntry ParseDesktopEntry(const QByteArray& contents) {
   TDesktopEntry entry;
-  const QHash<QString, QString> group = EntryGroup(desktopFile);
+  const QHash<QString, QString> group = EntryGroup(contents);
   QStringList words;
   for (const QString& word : ExecWords(group.value(QStringLiteral("Exec")))) {
     // A word that was only a field code (%f, %U) stands for nothing.

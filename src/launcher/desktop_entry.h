@@ -5,6 +5,7 @@
 // Desktop entries (.desktop files) in the program list: what the launcher reads
 // from their [Desktop Entry] group.
 
+#include <QByteArray>
 #include <QIcon>
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,10 @@ struct TDesktopEntry {
 };
 
 [[nodiscard]] TDesktopEntry ReadDesktopEntry(const QString& desktopFile);
+// The same from the file's contents.
+[[nodiscard]] TDesktopEntry ParseDesktopEntry(const QByteArray& contents);
+// Larger files are not read as desktop entries.
+inline constexpr qint64 kMaxDesktopEntryBytes = 1024 * 1024;
 
 [[nodiscard]] bool IsDesktopEntry(const QString& path);
 

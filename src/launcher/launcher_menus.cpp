@@ -58,6 +58,22 @@ TLauncherMenus::TLauncherMenus(const TLauncherParts& parts, QWidget* window, QSt
   comboBox_ = new QComboBox(panel);
   comboBox_->setObjectName(QStringLiteral("ComboBox_Program"));
   Dialog_Program.initialDir = ProgramFilesFolder();
+  for (QMenu* menu : ProgramMenus()) {
+    // The style's own refresh of the items comes first, then the filling of a
+    // menu whose items were removed: new items are made fresh.
+    UseProgramMenuStyle(menu);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillProgramMenu(menu); });
+  }
+}
+
+std::vector<QMenu*> TLauncherMenus::ProgramMenus() const {
+  std::vector<QMenu*> menus{parts_.fileMenu, parts_.runMenu, parts_.deleteMenu};
+  if (parts_.deleteSubmenu != parts_.deleteMenu) menus.push_back(parts_.deleteSubmenu);
+  return menus;
+}
+
+bool TLauncherMenus::IsDeleteMenu(const QMenu* menu) const {
+  return menu == parts_.deleteMenu || menu == parts_.deleteSubmenu;
 }
 
 // ---- Open history ----------------------------------------------------------------
@@ -92,24 +108,15 @@ void TLauncherMenus::RebuildHistoryMenu() {
 // ---- Program launcher ------------------------------------------------------------
 
 void TLauncherMenus::RebuildProgramMenus() {
-  std::vector<QMenu*> deleteMenus{parts_.deleteMenu};
-  if (parts_.deleteSubmenu != parts_.deleteMenu) deleteMenus.push_back(parts_.deleteSubmenu);
   RemoveItems(parts_.fileMenu, FixedProgramItems(parts_.fileMenu));
   RemoveItems(parts_.runMenu, 0);
-  for (QMenu* menu : deleteMenus) RemoveItems(menu, 0);
+  RemoveItems(parts_.deleteMenu, 0);
+  if (parts_.deleteSubmenu != parts_.deleteMenu) RemoveItems(parts_.deleteSubmenu, 0);
+  // Each menu gets its items when it opens: a long list would otherwise cost an
+  // item and an icon look-up per entry in each of the four menus at start-up.
+  for (QMenu* menu : ProgramMenus()) staleMenus_.insert(menu);
+
   const QStringList& paths = programs_.Paths();
-  for (const QString& path : paths) {
-    for (QMenu* menu : {parts_.fileMenu, parts_.runMenu}) {
-      UseProgramMenuStyle(menu);
-      QAction* item = AddProgramItem(menu, path);
-      connect(item, &QAction::triggered, this, [this, item] { RunProgram(item); });
-    }
-    for (QMenu* menu : deleteMenus) {
-      UseProgramMenuStyle(menu);
-      QAction* item = AddProgramItem(menu, path);
-      connect(item, &QAction::triggered, this, [this, item] { DeleteProgram(item); });
-    }
-  }
   const QString current = comboBox_->currentText();
   comboBox_->clear();
   comboBox_->addItems(paths);
@@ -118,6 +125,19 @@ void TLauncherMenus::RebuildProgramMenus() {
   const bool any = !programs_.IsEmpty();
   parts_.program->setEnabled(any);
   parts_.programDelete->setEnabled(any);
+}
+
+void TLauncherMenus::FillProgramMenu(QMenu* menu) {
+  if (!staleMenus_.remove(menu)) return;
+  const bool deletes = IsDeleteMenu(menu);
+  for (const QString& path : programs_.Paths()) {
+    QAction* item = AddProgramItem(menu, path);
+    if (deletes) {
+      connect(item, &QAction::triggered, this, [this, item] { DeleteProgram(item); });
+    } else {
+      connect(item, &QAction::triggered, this, [this, item] { RunProgram(item); });
+    }
+  }
 }
 
 void TLauncherMenus::AddProgram(bool shift) {

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 #include "launcher/program_list.h"
 #include "platform/dialogs.h"
@@ -48,7 +50,8 @@ class TLauncherMenus : public QObject {
   // Puts `path` at the top of the history.
   void AddToHistory(const QString& path);
   // Regenerates the four program menus and the hidden list from the program list,
-  // and enables Action_Program and Action_ProgramDel when it is not empty.
+  // and enables Action_Program and Action_ProgramDel when it is not empty. A
+  // menu's items are made when it is next about to show.
   void RebuildProgramMenus();
   // The hidden list box; its current item is the one RunProgram starts when it
   // is not invoked from a program menu item.
@@ -72,6 +75,11 @@ class TLauncherMenus : public QObject {
 
  private:
   void RebuildHistoryMenu();
+  // The four program menus (three when the delete submenu is the delete menu).
+  [[nodiscard]] std::vector<QMenu*> ProgramMenus() const;
+  [[nodiscard]] bool IsDeleteMenu(const QMenu* menu) const;
+  // Makes a menu's items from the list if they were removed since it last showed.
+  void FillProgramMenu(QMenu* menu);
 
   TLauncherParts parts_;
   QWidget* window_;
@@ -79,6 +87,8 @@ class TLauncherMenus : public QObject {
   QComboBox* comboBox_ = nullptr;
   TProgramList programs_;
   QStringList history_;
+  // Program menus whose items are to be made when they next show.
+  QSet<QMenu*> staleMenus_;
 };
 
 }  // namespace frivo

@@ -5,7 +5,11 @@
 namespace frivo {
 
 bool SamePath(const QString& a, const QString& b) {
-  return a == b;
+  return PathKey(a) == PathKey(b);
+}
+
+QString PathKey(const QString& path) {
+  return path;
 }
 
 QString FileNamePart(const QString& path) {

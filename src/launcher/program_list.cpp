@@ -2,6 +2,8 @@
 // Copyright (c) 2026 The Frivo developers
 #include "launcher/program_list.h"
 
+#include <QSet>
+
 #include "launcher/launcher_paths.h"
 
 namespace frivo {
@@ -28,7 +30,17 @@ bool TProgramList::Remove(const QString& path) {
 
 void TProgramList::Assign(const QStringList& paths) {
   paths_.clear();
-  for (const QString& path : paths) Add(path);
+  // One pass with a set: a list of many thousand lines must not take a search
+  // of the list so far per line.
+  QSet<QString> listed;
+  listed.reserve(paths.size());
+  for (const QString& path : paths) {
+    if (path.isEmpty()) continue;
+    const QString key = PathKey(path);
+    if (listed.contains(key)) continue;
+    listed.insert(key);
+    paths_.append(path);
+  }
 }
 
 }  // namespace frivo

@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <cstdio>
+
+#include "platform/termination.h"
 
 namespace frivo {
 
@@ -30,8 +33,21 @@ void RaiseOwner(QWidget* owner) {
   }
 }
 
+// What the user is told also goes to standard error, as one line: a program
+// started from a terminal or a script says there why it did nothing.
+void LogMessage(const QString& text) {
+  QString line = MessageText(text);
+  line.replace(u'\n', u' ');
+  std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+               qPrintable(line));
+  std::fflush(stderr);
+}
+
 bool RunMessageBox(QWidget* owner, const QString& caption, const QString& text, bool question) {
   if (MessageHook()) return MessageHook()(caption, text, question);
+  LogMessage(text);
+  // The program is closing: nobody is there to answer, and No is the safe answer.
+  if (TerminationRequested()) return false;
   RaiseOwner(owner);
   QMessageBox box(question ? QMessageBox::Question : QMessageBox::NoIcon, caption,
                   MessageText(text),
@@ -43,6 +59,7 @@ bool RunMessageBox(QWidget* owner, const QString& caption, const QString& text, 
 
 bool RunFileDialog(QWidget* owner, TFileDialog& dialog, bool save) {
   if (FileHook()) return FileHook()(dialog, save);
+  if (TerminationRequested()) return false;
   QFileDialog box(owner, dialog.title);
   box.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   box.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -31,17 +31,25 @@ int HexValue(QChar c) {
 
 QByteArray WideToEscapedAnsi(const QString& text) {
   if (text.isEmpty()) return QByteArray();
-  bool allMapped = true;
-  QByteArray plain = ToCp932(text, kNoEquivalent, &allMapped);
-  if (allMapped && !text.contains(QLatin1Char(kEscapeMark))) return plain;
+  if (!text.contains(QLatin1Char(kEscapeMark))) {
+    bool allMapped = true;
+    QByteArray plain = ToCp932(text, kNoEquivalent, &allMapped);
+    if (allMapped) return plain;
+  }
 
   // Character by character: "$", the byte 0x01 and characters without a CP932
   // equivalent become "$xxxx" per UTF-16 unit; everything else keeps its bytes
   // (a double-byte character is copied whole, so a trail byte that looks like "$"
-  // or "\" is never taken for one).
+  // or "\" is never taken for one). Printable ASCII is its own CP932 byte.
   QByteArray out;
-  out.reserve(plain.size() + 16);
+  out.reserve(text.size() * 2 + 16);
   for (qsizetype i = 0; i < text.size();) {
+    const char16_t unit = text.at(i).unicode();
+    if (unit >= 0x20 && unit < 0x7F && unit != kEscapeMark) {
+      out += static_cast<char>(unit);
+      ++i;
+      continue;
+    }
     const int units =
         (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             ? 2

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QSet>
 #include <QStandardPaths>
@@ -17,7 +18,6 @@ namespace frivo {
 
 namespace {
 
-constexpr QChar kIndexSeparator = QChar(0x0001);
 constexpr QChar kByteOrderMark = QChar(0xFEFF);
 
 // "Blanks" are the space and every control character, as in the files' origin.
@@ -253,7 +253,6 @@ TMyIniFile::TMyIniFile(const QString& path, uint8_t encoding)
 TMyIniFile::TMyIniFile(const TSettingsLocation& location, uint8_t encoding, bool makeFolder)
     : filePath_(location.writePath),
       lines_(std::make_unique<TMyWStrings>()),
-      sectionIndex_(std::make_unique<TMyWStrings>()),
       workingCopy_(std::make_unique<TMyWStrings>()),
       makeFolder_(makeFolder),
       loadEncoding_(encoding),
@@ -268,7 +267,17 @@ void TMyIniFile::Load(const QString& path) {
     keepFile_ = path == filePath_;
     return;
   }
-  lines_->SetText(DecodeTextFile(file.bytes, loadEncoding_));
+  LoadContents(file.bytes);
+}
+
+std::unique_ptr<TMyIniFile> TMyIniFile::FromContents(const QByteArray& contents, uint8_t encoding) {
+  std::unique_ptr<TMyIniFile> ini(new TMyIniFile(TSettingsLocation{}, encoding, false));
+  ini->LoadContents(contents);
+  return ini;
+}
+
+void TMyIniFile::LoadContents(const QByteArray& contents) {
+  lines_->SetText(DecodeTextFile(contents, loadEncoding_));
   // With an explicitly named encoding the text layer keeps a byte-order mark as
   // a character; it would hide the first header.
   if (lines_->Count() > 0) {
@@ -292,34 +301,37 @@ QString TMyIniFile::PathForExecutable(const QString& executablePath) {
 
 // ---- Section index --------------------------------------------------------------
 
+// Only lines holding "[" can be headers, and a "[" in a line's text is a "["
+// byte in its stored form ("[" is never escaped), so the other lines are not
+// decoded: the index is rebuilt after every change of a file that may be
+// megabytes long.
 void TMyIniFile::RebuildIndex() {
-  sectionIndex_->Clear();
-  sectionIndex_->BeginUpdate();
+  sections_.clear();
+  firstSection_.clear();
+  const TStringListBacking& stored = lines_->Backing();
   const int count = lines_->Count();
   for (int i = 0; i < count; ++i) {
-    const QString name = HeaderName(lines_->Get(i));
-    if (!name.isEmpty()) sectionIndex_->Add(name + kIndexSeparator + QString::number(i));
+    if (!stored.Get(i).contains('[')) continue;
+    QString name = HeaderName(lines_->Get(i));
+    if (name.isEmpty()) continue;
+    QString key = name.toCaseFolded();
+    if (!firstSection_.contains(key)) firstSection_.insert(key, static_cast<int>(sections_.size()));
+    sections_.push_back({std::move(name), std::move(key), i});
   }
-  sectionIndex_->EndUpdate();
 }
 
 int TMyIniFile::FindSection(const QString& name) const {
   if (name.isEmpty()) return -1;
-  const int count = sectionIndex_->Count();
-  for (int entry = 0; entry < count; ++entry) {
-    const QString item = sectionIndex_->Get(entry);
-    if (SameName(item.left(item.lastIndexOf(kIndexSeparator)), name)) return entry;
-  }
-  return -1;
+  return firstSection_.value(name.toCaseFolded(), -1);
 }
 
 int TMyIniFile::HeaderLine(int entry) const {
-  const QString item = sectionIndex_->Get(entry);
-  return item.mid(item.lastIndexOf(kIndexSeparator) + 1).toInt();
+  return sections_.at(static_cast<size_t>(entry)).line;
 }
 
 int TMyIniFile::EndLine(int entry) const {
-  return entry + 1 < sectionIndex_->Count() ? HeaderLine(entry + 1) : lines_->Count();
+  return static_cast<size_t>(entry) + 1 < sections_.size() ? HeaderLine(entry + 1)
+                                                           : lines_->Count();
 }
 
 bool TMyIniFile::IsCurrent(const QString& name) const {
@@ -328,16 +340,24 @@ bool TMyIniFile::IsCurrent(const QString& name) const {
 
 // Removes every occurrence of a section: its lines, header included, up to the
 // next header. Only the first occurrence of a name is ever read, so a later one
-// left behind would hide what was written when the file is read again.
+// left behind would hide what was written when the file is read again. The
+// lines that stay are copied once, whatever the number of occurrences.
 void TMyIniFile::DeleteSection(const QString& name) {
-  for (int entry = FindSection(name); entry >= 0; entry = FindSection(name)) {
-    const int first = HeaderLine(entry);
-    const int end = EndLine(entry);
-    lines_->BeginUpdate();
-    for (int i = end - 1; i >= first; --i) lines_->Delete(i);
-    lines_->EndUpdate();
-    RebuildIndex();
+  if (FindSection(name) < 0) return;
+  const QString key = name.toCaseFolded();
+  const TStringListBacking& stored = lines_->Backing();
+  const int count = lines_->Count();
+  TRawStringList kept;
+  kept.SetCapacity(count);
+  int next = 0;
+  for (size_t entry = 0; entry < sections_.size(); ++entry) {
+    if (sections_[entry].key != key) continue;
+    for (int i = next; i < HeaderLine(static_cast<int>(entry)); ++i) kept.Add(stored.Get(i));
+    next = EndLine(static_cast<int>(entry));
   }
+  for (int i = next; i < count; ++i) kept.Add(stored.Get(i));
+  lines_->AssignRaw(kept);
+  RebuildIndex();
 }
 
 // ---- Working copy -----------------------------------------------------------------
@@ -444,12 +464,8 @@ bool TMyIniFile::SectionExists(const QString& section) {
 void TMyIniFile::ReadSections(TMyWStrings& lines) {
   PutBackWorkingCopy();
   lines.Clear();
-  const int count = sectionIndex_->Count();
   lines.BeginUpdate();
-  for (int entry = 0; entry < count; ++entry) {
-    const QString item = sectionIndex_->Get(entry);
-    lines.Add(item.left(item.lastIndexOf(kIndexSeparator)));
-  }
+  for (const TSectionEntry& entry : sections_) lines.Add(entry.name);
   lines.EndUpdate();
 }
 

@@ -18,6 +18,8 @@
 // them. Reading and writing the file (encodings, line breaks, the temporary file
 // and rename) is TMyWStrings' business.
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 #include <cstdint>
@@ -71,6 +73,11 @@ class TMyIniFile {
   // also gives an empty object, which then never writes over that file: it
   // would replace settings it never saw.
   TMyIniFile(const QString& path, uint8_t encoding);
+  // Settings text already in memory (`contents` as a file holds it, decoded as
+  // the constructor decodes a file). The object has no file: UpdateFile writes
+  // nothing.
+  [[nodiscard]] static std::unique_ptr<TMyIniFile> FromContents(const QByteArray& contents,
+                                                                uint8_t encoding);
   // Writes the file if anything changed (UpdateFile), ignoring failure.
   virtual ~TMyIniFile();
 
@@ -175,11 +182,21 @@ class TMyIniFile {
   TMyIniFile(const TSettingsLocation& location, uint8_t encoding, bool makeFolder);
   // Loads `path` into the line list (see the constructor).
   void Load(const QString& path);
+  void LoadContents(const QByteArray& contents);
+
+  // A header line of the file.
+  struct TSectionEntry {
+    QString name;  // trimmed, as written
+    QString key;   // name.toCaseFolded(): names compare without regard to case
+    int line = 0;  // the header's line number
+  };
 
   QString filePath_;
   std::unique_ptr<TMyWStrings> lines_;  // the whole file, one item per line
-  // One item per header line, in file order: name, U+0001, header line number.
-  std::unique_ptr<TMyWStrings> sectionIndex_;
+  // The section index: every header line in file order, and the first entry of
+  // each name by its key (only the first occurrence of a name is ever read).
+  std::vector<TSectionEntry> sections_;
+  QHash<QString, int> firstSection_;
   QString currentSection_;  // trimmed; empty when there is no working copy
   std::unique_ptr<TMyWStrings> workingCopy_;
   bool sectionChanged_ = false;  // the working copy has changes not yet in lines_

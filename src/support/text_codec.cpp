@@ -403,6 +403,23 @@ bool ExactCp932(const UChar* units, int count, QByteArray* out) {
          std::equal(units, units + count, reinterpret_cast<const UChar*>(back.constData()));
 }
 
+// ASCII keeps its bytes in CP932 except three control characters, which ICU's
+// CP932 (IBM's table) swaps: U+001A <-> 0x7F, U+001C <-> 0x1A, U+007F <-> 0x1C.
+// Text made only of the other ASCII characters needs no converter either way:
+// settings files and paths are mostly that, line after line.
+bool IsPlainAscii(char16_t unit) {
+  return unit < 0x80 && unit != 0x1A && unit != 0x1C && unit != 0x7F;
+}
+
+bool AllPlainAscii(const QString& text) {
+  return std::all_of(text.begin(), text.end(), [](QChar c) { return IsPlainAscii(c.unicode()); });
+}
+
+bool AllPlainAscii(const char* data, qint64 size) {
+  return std::all_of(data, data + size,
+                     [](char b) { return IsPlainAscii(static_cast<unsigned char>(b)); });
+}
+
 int UnitsOfCharacterAt(const QString& text, qsizetype i) {
   return (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
              ? 2
@@ -415,6 +432,7 @@ QByteArray ToCp932(const QString& text, char replacement, bool* allMapped) {
   if (allMapped) *allMapped = true;
   QByteArray out;
   if (text.isEmpty()) return out;
+  if (AllPlainAscii(text)) return text.toLatin1();
   if (ExactCp932(Units(text), static_cast<int>(text.size()), &out)) return out;
 
   // Slow path: one character at a time, replacing those without an equivalent.
@@ -423,7 +441,9 @@ QByteArray ToCp932(const QString& text, char replacement, bool* allMapped) {
   QByteArray one;
   for (qsizetype i = 0; i < text.size();) {
     const int units = UnitsOfCharacterAt(text, i);
-    if (ExactCp932(Units(text) + i, units, &one)) {
+    if (IsPlainAscii(text.at(i).unicode())) {
+      out += static_cast<char>(text.at(i).unicode());
+    } else if (ExactCp932(Units(text) + i, units, &one)) {
       out += one;
     } else {
       out += replacement;
@@ -468,6 +488,7 @@ QString DecodeCodePage(int codePage, const char* data, qint64 size) {
   QString out;
   if (size <= 0) return out;
   if (IcuNameOfCodePage(codePage) == kIcuCp932) {
+    if (AllPlainAscii(data, size)) return QString::fromLatin1(data, static_cast<qsizetype>(size));
     // Every item read from a list comes through here: keep one converter.
     thread_local Converter cp932 = OpenSubstituting(kIcuCp932);
     if (cp932) ToUnicode(cp932.get(), data, size, true, &out);
@@ -553,15 +574,20 @@ uint8_t TellCp932FromUtf16(const char* data, int size) {
       }
       continue;
     }
-    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEF)) {
+    // Lead bytes: the JIS rows (81-9F, E0-EF), the user-defined rows (F0-F9)
+    // and the IBM extension rows (FA-FC), which the program's own CP932 writer
+    // uses for kanji such as 髙.
+    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
       afterLead = !afterLead;
       continue;
     }
-    if (b <= 0x3F) {
+    // 7F is a trail byte nowhere, but a byte of its own: the program's CP932
+    // writer makes it of U+001A.
+    if (b <= 0x3F || b == 0x7F) {
       if (afterLead) validCp932 = false;
-    } else if (b == 0x7F || b >= 0xFD) {
+    } else if (b >= 0xFD) {
       validCp932 = false;
-    } else if (b == 0x80 || b == 0xA0 || (b >= 0xF0 && b <= 0xFC)) {
+    } else if (b == 0x80 || b == 0xA0) {
       if (!afterLead) validCp932 = false;
     }
     afterLead = false;

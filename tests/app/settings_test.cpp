@@ -11,21 +11,24 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <memory>
 #include <optional>
 
 #include "app/main_window.h"
-#include "app/termination.h"
 #include "common/scoped_hook.h"
 #include "common/temp_dir.h"
 #include "common/wait.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
+#include "platform/termination.h"
 
 namespace frivo {
 namespace {
@@ -247,11 +250,49 @@ TEST_F(SettingsTest, PathsOutsideCp932SurviveASaveAndALoad) {
   EXPECT_EQ(window_->Launcher().Programs().Paths(), QStringList{program});
   EXPECT_EQ(window_->Launcher().History(), QStringList{media});
   // Captions show the real name, "&" as itself.
-  const QList<QAction*> run = window_->Menu(QStringLiteral("Menu_Program"))->actions();
+  QMenu* runMenu = window_->Menu(QStringLiteral("Menu_Program"));
+  Q_EMIT runMenu->aboutToShow();  // program menus are filled when they open
+  const QList<QAction*> run = runMenu->actions();
   ASSERT_EQ(run.size(), 1);
   EXPECT_EQ(run.first()->text(), QStringLiteral("😀viewer"));
   EXPECT_EQ(window_->Menu(QStringLiteral("Menu_OpenHistory"))->actions().first()->text(),
             QStringLiteral("동영상.mp4"));
+}
+
+// A list of many thousand programs, as a settings file edited or merged by
+// hand may hold: it comes back in its order, each path once (the first of
+// repeated lines, empty lines dropped), and nothing else of the file is lost.
+TEST_F(SettingsTest, ALongProgramListRoundTripsIntact) {
+  QStringList lines;
+  QStringList expected;
+  for (int i = 0; i < 20000; ++i) {
+    const QString path = QStringLiteral("/opt/tools-%1/viewer %2").arg(i % 7).arg(i);
+    lines.append(path);
+    expected.append(path);
+    if (i % 13 == 0)
+      lines.append(QStringLiteral("/opt/tools-%1/viewer %2").arg(i / 2 % 7).arg(i / 2));
+    if (i % 101 == 0) lines.append(QString());
+  }
+  QStringList history;
+  for (int i = 0; i < 12; ++i) history.append(QStringLiteral("/v/%1.mp4").arg(i));
+  test::WriteAll(Ini(), ("[CAPTURE_ProgramList]\r\n" + lines.join("\r\n") +
+                         "\r\n[Other]\r\nkept=1\r\n\r\n[CAPTURE_OpenHistory]\r\n" +
+                         history.join("\r\n") + "\r\n")
+                            .toUtf8());
+  Start();
+  EXPECT_EQ(window_->Launcher().Programs().Paths(), expected);
+  Exit();
+
+  const std::vector<Section> sections = Sections(test::ReadAll(Ini()));
+  ASSERT_FALSE(sections.empty());
+  EXPECT_EQ(sections.front().name, QStringLiteral("Other"));
+  EXPECT_EQ(sections.front().lines, (QStringList{"kept=1", ""}));
+  const auto list = std::find_if(sections.begin(), sections.end(), [](const Section& section) {
+    return section.name == QStringLiteral("CAPTURE_ProgramList");
+  });
+  ASSERT_NE(list, sections.end());
+  EXPECT_EQ(list->lines, expected);
+  EXPECT_EQ(sections.back().lines, history.mid(0, 10));
 }
 
 TEST_F(SettingsTest, RandomBytesGiveTheDefaults) {
@@ -273,8 +314,21 @@ TEST_F(SettingsTest, TerminationSignalClosesTheWindowAndTheSettingsAreWritten) {
   Start();
   CloseOnTerminationSignals(window_.get());
   Action(ActionId::PlayMute)->setChecked(true);
-  ASSERT_EQ(std::raise(SIGTERM), 0);
-  EXPECT_TRUE(WaitFor([this] { return !window_->isVisible(); }));
+  // The signal comes while a menu and a message box run their loops: both are
+  // dismissed, and the window closes only once the code that opened the box
+  // has carried on.
+  {
+    QMenu menu(window_.get());
+    menu.addAction(QStringLiteral("item"));
+    QTimer::singleShot(0, &menu, [&menu] { menu.popup(QPoint(10, 10)); });
+    QTimer::singleShot(50, [] { std::raise(SIGTERM); });
+    QMessageBox box(QMessageBox::Question, QStringLiteral("frivo"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No, window_.get());
+    EXPECT_NE(box.exec(), QMessageBox::Yes);
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_TRUE(WaitFor([this] { return !window_->isVisible(); }));
+    EXPECT_FALSE(menu.isVisible());
+  }
   Exit();
   EXPECT_TRUE(test::ReadAll(Ini()).contains("Mute=1"));
 }

@@ -82,10 +82,14 @@ class LauncherMenusTest : public ::testing::Test {
     dialogAnswer_ = path;
     launcher_->AddProgram(false);
   }
-  QList<QAction*> Items(QMenu& menu) const { return menu.actions(); }
+  // A menu's items as it shows them: the program menus are filled when they open.
+  QList<QAction*> Items(QMenu& menu) const {
+    Q_EMIT menu.aboutToShow();
+    return menu.actions();
+  }
   // The generated items of the File menu's program submenu.
-  QList<QAction*> FileMenuItems() const {
-    const QList<QAction*> all = fileMenu_.actions();
+  QList<QAction*> FileMenuItems() {
+    const QList<QAction*> all = Items(fileMenu_);
     int separators = 0;
     for (int i = 0; i < all.size(); ++i) {
       if (all.at(i)->isSeparator() && ++separators == 2) return all.mid(i + 1);

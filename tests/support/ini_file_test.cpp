@@ -222,6 +222,30 @@ TEST_F(IniFileTest, AWrittenFileUsesTheSaveEncodingAndTheLoadedLineBreaks) {
   EXPECT_TRUE(explicitUtf8.SectionExists("設定"));
 }
 
+// The settings the program writes in CP932 must read back as CP932: kanji of
+// the IBM extension rows (lead bytes FA to FC; 髙 of 髙橋 is FB FC), of the
+// user-defined rows (F0 to F9) and U+001A (written as 7F) were taken for
+// broken Shift-JIS, and a file without zero bytes for UTF-16, so every setting
+// was lost at the next start.
+TEST_F(IniFileTest, WhatTheCp932WriterStoresReadsBack) {
+  for (const QString& value :
+       {QStringLiteral("/home/髙橋/動画"), QStringLiteral("/home/山﨑/動画"), QStringLiteral("ⅰ=ⅱ"),
+        QStringLiteral("\uE000"), QStringLiteral("a\u001Ab")}) {
+    SCOPED_TRACE(value.toStdString());
+    ASSERT_TRUE(FitsCp932(value));
+    QFile::remove(Path());
+    {
+      TMyIniFile ini(Path(), 0);
+      ini.WriteString("CAPTURE_Dialog", "OpenPath", value);
+      ini.WriteString("CAPTURE_Option", "ToolBar", "0");
+    }
+    TMyIniFile ini(Path(), 0);
+    EXPECT_EQ(ini.LoadEncoding(), kEncodingAnsi);
+    EXPECT_EQ(ini.ReadString("CAPTURE_Dialog", "OpenPath", "?"), value);
+    EXPECT_EQ(ini.ReadString("CAPTURE_Option", "ToolBar", "?"), "0");
+  }
+}
+
 TEST_F(IniFileTest, ReadsSeeChangesBeforeTheyAreWritten) {
   TMyIniFile ini(Path(), 0);  // no file yet
   EXPECT_FALSE(ini.SectionExists("S"));

@@ -21,6 +21,29 @@ TEST(TextCodec, Cp932ConversionHasNoBestFit) {
   EXPECT_EQ(FromCp932("\x95\x5C\x8E\xA6"), QStringLiteral("表示"));
 }
 
+// ASCII text skips the converter, but the three control characters that this
+// CP932 table swaps must still convert as the converter does, alone and among
+// plain ASCII, both ways.
+TEST(TextCodec, AsciiConvertsAsTheCp932TableSays) {
+  QString ascii;
+  for (char16_t unit = 1; unit < 0x80; ++unit) ascii += QChar(unit);
+  EXPECT_EQ(FromCp932(ToCp932(ascii)), ascii);
+  const struct {
+    const char16_t* text;
+    QByteArray bytes;
+  } cases[] = {
+      {u"C:\\a~b", QByteArray("C:\\a~b")},
+      {u"\x1a", QByteArray("\x7f")},
+      {u"x\x1cy", QByteArray("x\x1ay")},
+      {u"\x7f.", QByteArray("\x1c.")},
+  };
+  for (const auto& c : cases) {
+    const QString text = QString::fromUtf16(c.text);
+    EXPECT_EQ(ToCp932(text), c.bytes) << text.toStdString();
+    EXPECT_EQ(FromCp932(c.bytes), text) << text.toStdString();
+  }
+}
+
 // Realistic Japanese samples in every encoding the detector must recognise.
 TEST(TextCodec, DetectsJapaneseEncodingsWithoutMark) {
   const QString samples[] = {
@@ -56,6 +79,8 @@ TEST(TextCodec, TellsCp932FromUtf16ByItsBytes) {
   const Case cases[] = {
       {"plain text", kEncodingAnsi},
       {"\x95\x5C\x8E\xA6", kEncodingAnsi},                // valid Shift-JIS
+      {"\xFB\xFC\x8B\xB4\xF0\x40", kEncodingAnsi},        // IBM and user rows: 髙橋, U+E000
+      {"T\x7F\r\n[A]\r\n", kEncodingAnsi},                // 7F as written for U+001A
       {QByteArray("a\0b\0", 4), kEncodingUtf16LeNoMark},  // zeros at odd offsets
       {QByteArray("\0a\0b", 4), kEncodingUtf16BeNoMark},  // zeros at even offsets
       {QByteArray("a\0\0b", 4), kEncodingAnsi},           // zeros at both: not UTF-16
