@@ -25,6 +25,7 @@
 #include "capture/thumbnail_strip.h"
 #include "platform/desktop.h"
 #include "platform/platform.h"
+#include "platform/termination.h"
 #include "playback/track_bar.h"
 
 namespace frivo {
@@ -76,11 +77,12 @@ TApp_TOOLBmpCaptureEx::TApp_TOOLBmpCaptureEx(const TMyParam* param, QWidget* par
   // Key releases and hint pop-ups are seen before any control gets them.
   qApp->installEventFilter(this);
   // A file that is slow to give its first frame leaves the window painted
-  // while it opens; the user's input waits until the open is decided.
+  // while it opens; the user's input waits until the open is decided, and a
+  // termination signal gives the open up at once.
   SetOpenWaitPump([] {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                     QEventLoop::ExcludeSocketNotifiers);
-    return true;
+    return !TerminationRequested();
   });
   FormCreate(param);
 }
