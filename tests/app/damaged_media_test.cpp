@@ -23,6 +23,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/process_status.h"
 #include "common/temp_dir.h"
 #include "fixtures/fixtures.h"
 
@@ -37,17 +38,7 @@ constexpr int kRunTimeoutMs = 120000;
 constexpr int kSettleMs = 1000;
 constexpr int kParallelRuns = 3;
 
-// Whether the process has a handler for `signal` (its caught-signals mask).
-bool CatchesSignal(qint64 pid, int signal) {
-  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-  if (!status.open(QIODevice::ReadOnly)) return false;
-  for (const QByteArray& line : status.readAll().split('\n')) {
-    if (!line.startsWith("SigCgt:")) continue;
-    const quint64 mask = line.mid(7).trimmed().toULongLong(nullptr, 16);
-    return mask & (quint64{1} << (signal - 1));
-  }
-  return false;
-}
+using test::CatchesSignal;
 
 // One run of a program with its output in files (so that nothing has to read
 // pipes while several run at once).

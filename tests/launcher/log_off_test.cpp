@@ -10,22 +10,13 @@
 #include <QProcessEnvironment>
 #include <csignal>
 
+#include "common/process_status.h"
 #include "common/temp_dir.h"
 
 namespace frivo {
 namespace {
 
-// Whether the process has a handler for `signal` (its caught-signals mask).
-bool CatchesSignal(qint64 pid, int signal) {
-  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-  if (!status.open(QIODevice::ReadOnly)) return false;
-  for (const QByteArray& line : status.readAll().split('\n')) {
-    if (!line.startsWith("SigCgt:")) continue;
-    const quint64 mask = line.mid(7).trimmed().toULongLong(nullptr, 16);
-    return mask & (quint64{1} << (signal - 1));
-  }
-  return false;
-}
+using test::CatchesSignal;
 
 TEST(LogOffTest, SigtermWritesTheSettingsOfARunningProgram) {
   test::TempDir dir;
