@@ -394,13 +394,21 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
 
   const GstStateChangeReturn change = gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
   // Waited for in short slices, the window kept painted in between: a damaged
-  // file may never give a first frame, never fail and never end.
+  // file may never give a first frame, never fail and never end. An error on
+  // the bus ends the wait at once (a demuxer that gives up on a cut file says
+  // so from its own thread and leaves the state change pending).
   GstStateChangeReturn settled = change;
   const auto openDeadline = Clock::now() + kOpenTime;
+  auto failed = [this] {
+    std::lock_guard lock(busMutex_);
+    return error_ || missingVideoDecoder_;
+  };
   while (settled != GST_STATE_CHANGE_FAILURE) {
     settled = gst_element_get_state(pipeline_.get(), nullptr, nullptr,
                                     ToClockTime(std::chrono::milliseconds(40)));
-    if (settled != GST_STATE_CHANGE_ASYNC || Clock::now() >= openDeadline || !PumpOpenWait()) break;
+    if (settled != GST_STATE_CHANGE_ASYNC || failed() || Clock::now() >= openDeadline ||
+        !PumpOpenWait())
+      break;
   }
   stopped_ = true;
   // Every stream has reached its sink: the file's start is known.
@@ -411,7 +419,7 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
     std::lock_guard lock(busMutex_);
     if (missingVideoDecoder_) {
       result = VFW_E_NO_DECOMPRESSOR;
-    } else if (settled == GST_STATE_CHANGE_ASYNC) {
+    } else if (settled == GST_STATE_CHANGE_ASYNC && !error_) {
       result = VFW_E_TIMEOUT;
     } else if (settled == GST_STATE_CHANGE_FAILURE || error_) {
       if (errorDomain_ == GST_STREAM_ERROR && errorCode_ == GST_STREAM_ERROR_TYPE_NOT_FOUND) {
