@@ -17,7 +17,6 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
-#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <memory>
@@ -159,24 +158,11 @@ bool Opened(const ProgramRun& run) {
       .contains(run.input);
 }
 
-// MP4 and MOV files cut short have lost their index. The demuxer reports that
-// from its streaming thread while the open waits for the file to preroll, and
-// the wait does not end on an error: under load the open often takes its whole
-// time limit (20 s; frivo-grab opens a failed file a second time, so 40 s)
-// before "は開けません". Known failure of the playback graph's open, to be fixed
-// there; these files go first, so that their waits overlap the other runs.
-bool OpensSlowly(const test::DamagedFile& file) {
-  return (file.path.endsWith(QStringLiteral(".mp4")) ||
-          file.path.endsWith(QStringLiteral(".mov"))) &&
-         file.damage.startsWith(QStringLiteral("cut"));
-}
-
 class DamagedMediaTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::vector<test::DamagedFile> made = test::MakeDamagedCopies(dir_.Path());
-    std::stable_partition(made.begin(), made.end(), OpensSlowly);
-    for (const test::DamagedFile& file : made) files_.append(file.path);
+    for (const test::DamagedFile& file : test::MakeDamagedCopies(dir_.Path()))
+      files_.append(file.path);
     ASSERT_GE(files_.size(), 30) << "the fixtures are missing";
   }
   test::TempDir dir_;
