@@ -13,6 +13,7 @@
 #include "grab/grab_options.h"
 #include "grab/grab_run.h"
 #include "platform/library_search.h"
+#include "playback/playback_graph.h"
 
 int main(int argc, char** argv) {
   using namespace frivo;
@@ -41,5 +42,6 @@ int main(int argc, char** argv) {
     std::printf("frivo-grab %s\n", FRIVO_VERSION);
     return kExitOk;
   }
+  const TDecoderWarmUp warmUp;
   return RunGrab(line.options, isatty(STDERR_FILENO) == 1);
 }

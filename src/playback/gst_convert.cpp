@@ -2,6 +2,8 @@
 // Copyright (c) 2026 The Frivo developers
 #include "playback/gst_convert.h"
 
+#include <cstddef>
+
 #include "playback/gst_ptr.h"
 
 namespace frivo::gst {
@@ -42,7 +44,7 @@ BgrConverter::~BgrConverter() {
 }
 
 bool BgrConverter::Convert(const GstVideoFrame& frame, int width, int height, std::uint8_t* out,
-                           int stride) {
+                           int stride, bool bottomUp) {
   if (width < 1 || height < 1 || !out || stride < width * 3) return false;
   const GstVideoInfo& in = frame.info;
   if (!converter_ || width != width_ || height != height_ || !gst_video_info_is_equal(&in, &in_)) {
@@ -70,6 +72,13 @@ bool BgrConverter::Convert(const GstVideoFrame& frame, int width, int height, st
                                                 bytes, nullptr, nullptr));
   GstVideoFrame dest;
   if (!gst_video_frame_map(&dest, &target, wrapped.get(), GST_MAP_WRITE)) return false;
+  if (bottomUp) {
+    // The converter finds each row from the plane's start and stride, so a
+    // start at the last row and a negative stride fill the rows upwards.
+    dest.data[0] = static_cast<std::uint8_t*>(dest.data[0]) +
+                   static_cast<std::ptrdiff_t>(stride) * (height - 1);
+    GST_VIDEO_INFO_PLANE_STRIDE(&dest.info, 0) = -stride;
+  }
   gst_video_converter_frame(converter_, &frame, &dest);
   gst_video_frame_unmap(&dest);
   return true;

@@ -23,9 +23,12 @@ class BgrConverter {
   BgrConverter& operator=(const BgrConverter&) = delete;
   ~BgrConverter();
 
-  // Writes `frame` as top-down BGR rows `stride` bytes apart into `out`, at
-  // width x height (the frame's own size, or smaller for a picture on screen).
-  bool Convert(const GstVideoFrame& frame, int width, int height, std::uint8_t* out, int stride);
+  // Writes `frame` as BGR rows `stride` bytes apart into `out`, at width x
+  // height (the frame's own size, or smaller for a picture on screen): top row
+  // first, or with `bottomUp` bottom row first, as a device-independent bitmap
+  // keeps them. Padding after each row is left as it is.
+  bool Convert(const GstVideoFrame& frame, int width, int height, std::uint8_t* out, int stride,
+               bool bottomUp = false);
 
  private:
   GstVideoConverter* converter_ = nullptr;

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Frivo developers
 #include "playback/gst_filters.h"
 
+#include <dlfcn.h>
 #include <gst/video/video.h>
 
 #include <mutex>
@@ -12,6 +13,28 @@ namespace frivo::gst {
 void EnsureInitialized() {
   static std::once_flag once;
   std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+void LoadDecoders() {
+  EnsureInitialized();
+  // The process loads one library at a time, and the decoder plugin's
+  // libraries take about 0.1 s. The small plugins an open uses first (source,
+  // type finding, the usual demuxers and parsers) are loaded before them, so
+  // that the open can go on while the decoders load.
+  static constexpr const char* kOpenPlugins[] = {
+      "coreelements", "app", "playback",        "typefindfunctions", "isomp4",
+      "matroska",     "avi", "videoparsersbad", "videoconvertscale", "videofilter"};
+  for (const char* name : kOpenPlugins)
+    if (GstPlugin* plugin = gst_plugin_load_by_name(name)) gst_object_unref(plugin);
+  GstPlugin* plugin = gst_registry_find_plugin(gst_registry_get(), "libav");
+  if (!plugin) return;
+  // The decoder plugin's libraries are mapped outside GStreamer's plugin lock,
+  // which every plugin load takes; the registration after it is short. The
+  // module stays loaded, as GStreamer never unloads a plugin either.
+  if (const gchar* file = gst_plugin_get_filename(plugin))
+    (void)dlopen(file, RTLD_LAZY | RTLD_LOCAL);
+  gst_object_unref(plugin);
+  if (GstPlugin* loaded = gst_plugin_load_by_name("libav")) gst_object_unref(loaded);
 }
 
 namespace {

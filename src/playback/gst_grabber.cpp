@@ -19,9 +19,8 @@ struct GrabberFilter::Core {
   std::mutex callMutex;
   ISampleGrabberCB* callback = nullptr;  // guarded by callMutex
 
-  // Streaming thread only: the frame being delivered, and its top-down rows.
+  // Streaming thread only: the frame being delivered, as a bitmap's rows.
   std::vector<BYTE> work;
-  std::vector<BYTE> rows;
   BgrConverter converter;
 
   std::mutex bufferMutex;  // guards buffered and haveBuffered
@@ -50,13 +49,12 @@ struct GrabberFilter::Core {
       if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) return;
       const int width = GST_VIDEO_FRAME_WIDTH(&frame);
       const int height = GST_VIDEO_FRAME_HEIGHT(&frame);
-      const int stride = width * 3;
-      rows.resize(static_cast<size_t>(stride) * static_cast<size_t>(height));
-      const bool converted = converter.Convert(frame, width, height, rows.data(), stride);
+      const std::int64_t stride = Rgb24Stride(width);
+      work.resize(static_cast<size_t>(stride * height));
+      const bool converted =
+          converter.Convert(frame, width, height, work.data(), static_cast<int>(stride), true);
       gst_video_frame_unmap(&frame);
       if (!converted) return;
-      work.resize(static_cast<size_t>(Rgb24Stride(width) * height));
-      CopyRowsBottomUp(rows.data(), stride, width, height, work.data());
       picture = work.data();
       size = static_cast<LONG>(work.size());
       if (buffers) {

@@ -24,10 +24,15 @@ using Clock = std::chrono::steady_clock;
 // visualisation, no deinterlacing (frames must reach the grabber as stored).
 constexpr guint kPlayFlags = 0x1 | 0x2 | 0x10;
 constexpr guint kAudioFlag = 0x2;
+// Frames go to the sink in the decoder's format, without playbin's converter,
+// scaler and colour balance, which would only pass them through.
+constexpr guint kNativeVideoFlag = 0x40;
 
-// A graph made for AudioOutput::kNone leaves the audio streams out altogether.
+// A graph made for AudioOutput::kNone leaves the audio streams out altogether;
+// it is a batch graph, which also drops playbin's pass-through video elements.
 guint PlayFlags() {
-  return CurrentAudioOutput() == AudioOutput::kNone ? kPlayFlags & ~kAudioFlag : kPlayFlags;
+  return CurrentAudioOutput() == AudioOutput::kNone ? (kPlayFlags & ~kAudioFlag) | kNativeVideoFlag
+                                                    : kPlayFlags;
 }
 
 // How long a seek, a step or the first preroll may take before the call gives up.
@@ -43,6 +48,21 @@ GstClockTime ToClockTime(std::chrono::nanoseconds span) {
 
 double ToSeconds(std::int64_t ns) {
   return static_cast<double>(ns) / GST_SECOND;
+}
+
+// A graph without sound still gets the file's audio streams from playbin's
+// decoder bins, which would parse and decode them for nothing. Their
+// autoplugging stops at the compressed stream instead; playbin leaves the
+// undecoded pad unused as it left the decoded one.
+gboolean StopAtAudio(GstElement*, GstPad*, GstCaps* caps, gpointer) {
+  if (!caps || gst_caps_is_empty(caps) || gst_caps_is_any(caps)) return TRUE;
+  return !g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "audio/");
+}
+
+void OnElementSetupWithoutSound(GstElement*, GstElement* element, gpointer) {
+  GstElementFactory* factory = gst_element_get_factory(element);
+  if (factory && std::string_view(GST_OBJECT_NAME(factory)) == "decodebin")
+    g_signal_connect(element, "autoplug-continue", G_CALLBACK(&StopAtAudio), nullptr);
 }
 
 ElementPtr MakeAudioSink() {
@@ -388,6 +408,9 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   g_object_set(playbin.get(), "uri", uri.get(), "flags", PlayFlags(), "video-sink", videoBin.get(),
                "audio-sink", audioSink.get(), "volume", VolumeToLinear(volume_), nullptr);
   InstallElementWatch(playbin.get(), timeline_);
+  if (!(PlayFlags() & kAudioFlag))
+    g_signal_connect(playbin.get(), "element-setup", G_CALLBACK(&OnElementSetupWithoutSound),
+                     nullptr);
   BusPtr bus(gst_element_get_bus(playbin.get()));
   gst_bus_set_sync_handler(bus.get(), &FilterGraph::OnBusMessage, this, nullptr);
   pipeline_ = std::move(playbin);

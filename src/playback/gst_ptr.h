@@ -68,5 +68,9 @@ template <class T>
 
 // GStreamer is initialised once per process, on first use.
 void EnsureInitialized();
+// Initialises GStreamer and loads the plugin holding the software decoders
+// (its libraries and codec registrations), so that the first graph finds them
+// ready. Safe on any thread; a missing plugin is left to the open to report.
+void LoadDecoders();
 
 }  // namespace frivo::gst

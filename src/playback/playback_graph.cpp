@@ -57,6 +57,12 @@ struct TPlaybackGraph::TParts {
   }
 };
 
+TDecoderWarmUp::TDecoderWarmUp() : thread_([] { gst::LoadDecoders(); }) {}
+
+TDecoderWarmUp::~TDecoderWarmUp() {
+  thread_.join();
+}
+
 TPlaybackGraph::TPlaybackGraph() : parts_(std::make_unique<TParts>()) {}
 
 TPlaybackGraph::~TPlaybackGraph() {

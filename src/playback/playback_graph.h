@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 class QWidget;
@@ -26,6 +27,23 @@ void SetAudioOutput(AudioOutput output);
 // wait, on the waiting (UI) thread, to keep a window painted; returning false
 // gives the open up at once. Empty: the wait just blocks.
 void SetOpenWaitPump(std::function<bool()> pump);
+
+// Starts the media framework and loads its software decoders on a thread of
+// their own while the program goes on starting up. The decoder library is the
+// largest single cost of a first open (about 0.1 s of loading libraries and
+// registering codecs) and the second core is idle then; a graph that reaches
+// its decoder sooner waits for the load to finish. Keep one for the life of
+// main: it waits for the thread when it goes.
+class TDecoderWarmUp {
+ public:
+  TDecoderWarmUp();
+  ~TDecoderWarmUp();
+  TDecoderWarmUp(const TDecoderWarmUp&) = delete;
+  TDecoderWarmUp& operator=(const TDecoderWarmUp&) = delete;
+
+ private:
+  std::thread thread_;
+};
 
 // The state of a graph (a pending change reports the old one).
 enum class TGraphState { kStopped, kPaused, kRunning };

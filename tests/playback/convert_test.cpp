@@ -67,8 +67,14 @@ TEST(BgrConverter, GivesTheBytesOfTheVideoconvertElementForEveryDecoderFormat) {
       QImage ours(width, height, QImage::Format_BGR888);
       const bool converted = converter.Convert(frame, width, height, ours.bits(),
                                                static_cast<int>(ours.bytesPerLine()));
+      // The grabber's rows: bottom row first, each padded to four bytes.
+      const int dibStride = (width * 3 + 3) & ~3;
+      std::vector<std::uint8_t> dib(static_cast<size_t>(dibStride) * height);
+      const bool convertedUpwards =
+          converter.Convert(frame, width, height, dib.data(), dibStride, true);
       gst_video_frame_unmap(&frame);
       ASSERT_TRUE(converted);
+      ASSERT_TRUE(convertedUpwards);
 
       GstVideoInfo out;
       ASSERT_TRUE(gst_video_info_from_caps(&out, gst_sample_get_caps(reference[n].get())));
@@ -79,7 +85,9 @@ TEST(BgrConverter, GivesTheBytesOfTheVideoconvertElementForEveryDecoderFormat) {
       for (int y = 0; y < height; ++y) {
         const auto* row = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&theirs, 0)) +
                           std::int64_t{y} * GST_VIDEO_FRAME_PLANE_STRIDE(&theirs, 0);
-        if (std::memcmp(row, ours.constScanLine(y), static_cast<size_t>(width) * 3) != 0)
+        if (std::memcmp(row, ours.constScanLine(y), static_cast<size_t>(width) * 3) != 0 ||
+            std::memcmp(row, dib.data() + std::int64_t{height - 1 - y} * dibStride,
+                        static_cast<size_t>(width) * 3) != 0)
           ++differing;
       }
       gst_video_frame_unmap(&theirs);

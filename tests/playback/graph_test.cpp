@@ -15,6 +15,8 @@
 #include <QWidget>
 #include <atomic>
 #include <chrono>
+#include <cstring>
+#include <string>
 #include <thread>
 
 #include "common/temp_dir.h"
@@ -178,6 +180,40 @@ TEST(MediaGraph, AudioOnlyRendersWithoutVideo) {
   EXPECT_NEAR(duration, kAudioOnlySeconds, 0.05);
 }
 
+TEST(MediaGraph, AGraphWithoutSoundParsesAndDecodesNoAudio) {
+  // A batch graph plays no sound; decoding the audio streams only cost time.
+  for (const char* name : {kH264Mp4, kVp9Mkv, kMpeg4Avi, kAudioFirstMp4}) {
+    SCOPED_TRACE(name);
+    Player player;
+    player.Open(FixturePath(name), true, AudioOutput::kNone);
+    SetAudioOutput(AudioOutput::kSilent);
+    ASSERT_EQ(player.renderResult, S_OK);
+    auto* renderer = dynamic_cast<gst::RendererFilter*>(player.renderer.Get());
+    ASSERT_NE(renderer, nullptr);
+    GstObject* top = GST_OBJECT(renderer->Element());
+    while (GST_OBJECT_PARENT(top)) top = GST_OBJECT_PARENT(top);
+    std::string audioElements;
+    gst::IteratorPtr it(gst_bin_iterate_recurse(GST_BIN(top)));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it.get(), &item) == GST_ITERATOR_OK) {
+      GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
+      const char* klass =
+          factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS) : "";
+      if (klass && std::strstr(klass, "Audio") &&
+          (std::strstr(klass, "Decoder") || std::strstr(klass, "Parser")))
+        audioElements += std::string(GST_OBJECT_NAME(factory)) + ' ';
+      g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    EXPECT_EQ(audioElements, "");
+    // The video plays as before.
+    ASSERT_EQ(player.control->Run(), S_OK);
+    EXPECT_TRUE(player.recorder.WaitUntil(
+        [](const std::vector<GrabbedFrame>& frames) { return frames.size() >= 3; }));
+    player.PauseAndSettle();
+  }
+}
+
 TEST(MediaGraph, MissingVideoDecoderIsARenderFailure) {
   // Hide every JPEG decoder from autoplugging for the length of the test.
   SetAudioOutput(AudioOutput::kSilent);
@@ -307,6 +343,21 @@ TEST(MediaGraph, TheScreenGetsAPictureThePanelsSizeAndCapturesTheWholeFrame) {
   EXPECT_EQ(player.ShownCode(), 9);  // read from the whole frame
   const QImage whole = renderer->ShownPicture();
   EXPECT_EQ(whole.size(), QSize(320, 240));
+}
+
+TEST(MediaGraph, TheRendererTakesTheDecodersOwnBuffers) {
+  // Frames are read through their video meta downstream of the decoder; a
+  // sink that did not say so made the decoder copy every frame it decoded.
+  gst::EnsureInitialized();
+  auto renderer = ComPtr<IBaseFilter>::Attach(new gst::RendererFilter);
+  auto* filter = dynamic_cast<gst::RendererFilter*>(renderer.Get());
+  ASSERT_NE(filter, nullptr);
+  gst::PadPtr sink(gst_element_get_static_pad(filter->Element(), "sink"));
+  gst::CapsPtr caps(gst_caps_from_string("video/x-raw,format=I420,width=1920,height=1080"));
+  GstQuery* query = gst_query_new_allocation(caps.get(), TRUE);
+  EXPECT_TRUE(gst_pad_query(sink.get(), query));
+  EXPECT_TRUE(gst_query_find_allocation_meta(query, GST_VIDEO_META_API_TYPE, nullptr));
+  gst_query_unref(query);
 }
 
 TEST(MediaGraph, AReleasedGraphFreesItsPipeline) {

@@ -52,8 +52,8 @@ Player::~Player() {
   if (graph) DisconnectAll(graph.Get());
 }
 
-void Player::Open(const QString& path, bool withGrabber) {
-  SetAudioOutput(AudioOutput::kSilent);
+void Player::Open(const QString& path, bool withGrabber, AudioOutput audio) {
+  SetAudioOutput(audio);
   (void)CreateFilterGraph(&graph);
   (void)AddVideoRendererVmr9(&renderer, graph.Get());
   if (withGrabber) {

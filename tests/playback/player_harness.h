@@ -89,7 +89,7 @@ struct Player {
   ~Player();
 
   // Builds the graph for `path`; renderResult tells how RenderFile went.
-  void Open(const QString& path, bool withGrabber = true);
+  void Open(const QString& path, bool withGrabber = true, AudioOutput audio = AudioOutput::kSilent);
 
   // The frame on screen read from GetCurrentImage: its code, -1 when unreadable.
   [[nodiscard]] int ShownCode() const;
