@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QFont>
 #include <QStringList>
+#include <optional>
 
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "platform/library_search.h"
 #include "platform/platform.h"
 #include "platform/termination.h"
+#include "playback/playback_graph.h"
 
 int main(int argc, char** argv) {
   // Logging off, Ctrl+C or a closed terminal, at any moment from here on, close
@@ -31,6 +33,10 @@ int main(int argc, char** argv) {
   // then, and may show a message) dismisses that message at once.
   frivo::CloseOnTerminationSignals(nullptr);
   const frivo::TMyParam param(frivo::CommandLineFromArguments(QApplication::arguments()));
+  // A file named on the command line opens while the window is made; its
+  // decoders load meanwhile on a thread of their own.
+  std::optional<frivo::TDecoderWarmUp> warmUp;
+  if (!frivo::ReadStartRequest(param).file.isEmpty()) warmUp.emplace();
   frivo::TApp_TOOLBmpCaptureEx window(&param);
   frivo::CloseOnTerminationSignals(&window);
   // Asked to end before the window was up: it is never shown, and its

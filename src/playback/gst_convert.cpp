@@ -84,4 +84,18 @@ bool BgrConverter::Convert(const GstVideoFrame& frame, int width, int height, st
   return true;
 }
 
+QImage BgrConverter::Picture(GstBuffer* buffer, const GstVideoInfo& info, QSize size) {
+  if (!buffer) return {};
+  GstVideoInfo layout = info;
+  GstVideoFrame frame;
+  if (!gst_video_frame_map(&frame, &layout, buffer, GST_MAP_READ)) return {};
+  if (!size.isValid()) size = QSize(GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame));
+  QImage picture(size, QImage::Format_BGR888);
+  const bool converted =
+      !picture.isNull() && Convert(frame, size.width(), size.height(), picture.bits(),
+                                   static_cast<int>(picture.bytesPerLine()));
+  gst_video_frame_unmap(&frame);
+  return converted ? picture : QImage();
+}
+
 }  // namespace frivo::gst

@@ -10,6 +10,8 @@
 
 #include <gst/video/video.h>
 
+#include <QImage>
+#include <QSize>
 #include <cstdint>
 
 namespace frivo::gst {
@@ -29,6 +31,10 @@ class BgrConverter {
   // keeps them. Padding after each row is left as it is.
   bool Convert(const GstVideoFrame& frame, int width, int height, std::uint8_t* out, int stride,
                bool bottomUp = false);
+  // A frame held in `buffer` (laid out as `info` or its video meta says) as a
+  // picture of `size`, or of its own size when `size` is not valid. A null
+  // image when the frame cannot be read or converted.
+  [[nodiscard]] QImage Picture(GstBuffer* buffer, const GstVideoInfo& info, QSize size = {});
 
  private:
   GstVideoConverter* converter_ = nullptr;

@@ -100,14 +100,9 @@ struct RendererFilter::Core {
     }
     GstVideoInfo info;
     if (!buffer || !caps || !gst_video_info_from_caps(&info, caps)) return;
-    GstVideoFrame frame;
-    if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ)) return;
-    const QSize size = ScreenSize(GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame));
-    QImage image(size, QImage::Format_BGR888);
-    const bool converted = screen.Convert(frame, size.width(), size.height(), image.bits(),
-                                          static_cast<int>(image.bytesPerLine()));
-    gst_video_frame_unmap(&frame);
-    if (!converted) return;
+    const QImage image = screen.Picture(
+        buffer, info, ScreenSize(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info)));
+    if (image.isNull()) return;
     // The whole frame stays in its own format until someone asks for it; a
     // copy, so the decoder gets its buffer back.
     auto native = std::make_shared<Native>();
@@ -391,31 +386,17 @@ HRESULT RendererFilter::PutOwner(QWidget* owner) {
 QImage RendererFilter::ShownPicture() const {
   const Shown shown = ShownFrame();
   if (!shown.native || !shown.native->buffer) return {};
-  GstVideoInfo info = shown.native->info;
-  GstVideoFrame frame;
-  if (!gst_video_frame_map(&frame, &info, shown.native->buffer.get(), GST_MAP_READ)) return {};
-  QImage picture(GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame),
-                 QImage::Format_BGR888);
-  const bool converted =
-      converter_.Convert(frame, picture.width(), picture.height(), picture.bits(),
-                         static_cast<int>(picture.bytesPerLine()));
-  gst_video_frame_unmap(&frame);
-  return converted ? picture : QImage();
+  return converter_.Picture(shown.native->buffer.get(), shown.native->info);
 }
 
 void RendererFilter::RedrawShown() {
   Shown shown = ShownFrame();
   if (!shown.native || !shown.native->buffer) return;
-  GstVideoInfo info = shown.native->info;
-  GstVideoFrame frame;
-  if (!gst_video_frame_map(&frame, &info, shown.native->buffer.get(), GST_MAP_READ)) return;
-  const QSize size =
-      core_->ScreenSize(GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame));
-  QImage image(size, QImage::Format_BGR888);
-  const bool converted = converter_.Convert(frame, size.width(), size.height(), image.bits(),
-                                            static_cast<int>(image.bytesPerLine()));
-  gst_video_frame_unmap(&frame);
-  if (!converted) return;
+  const GstVideoInfo& info = shown.native->info;
+  const QImage image = converter_.Picture(
+      shown.native->buffer.get(), info,
+      core_->ScreenSize(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info)));
+  if (image.isNull()) return;
   {
     std::lock_guard lock(core_->mutex);
     // Only if no newer frame came meanwhile.
