@@ -106,22 +106,25 @@ PathExists TMyParam::DefaultPathExists() {
 }
 
 TMyParam::TMyParam(const QString& commandLine, PathExists exists) : commandLine_(commandLine) {
-  QStringList tokens = Tokenize(commandLine);
+  const QStringList tokens = Tokenize(commandLine);
+  items_.reserve(static_cast<size_t>(tokens.size()));
   // "/T:" followed by its value as the next word (written after a blank or in
-  // quotes) is one option again. An empty token is never joined.
+  // quotes) is one option again. An empty token is never joined. Joining as the
+  // words are read keeps a line of thousands of words linear.
   for (qsizetype i = 0; i < tokens.size(); ++i) {
-    if (i + 1 < tokens.size() && tokens[i].endsWith(u':') && LooksLikeOption(tokens[i], exists)) {
-      tokens[i] += tokens[i + 1];
-      tokens.removeAt(i + 1);
+    QString token = tokens[i];
+    if (i + 1 < tokens.size() && token.endsWith(u':') && LooksLikeOption(token, exists)) {
+      token += tokens[++i];
     }
-    const TMyParamOption& item = items_.emplace_back(static_cast<int>(i), tokens[i], exists);
+    const TMyParamOption& item =
+        items_.emplace_back(static_cast<int>(items_.size()), token, exists);
     if (item.IsOption()) {
       ++optionCount_;
     } else {
       ++valueCount_;
-      values_.Add(tokens[i]);
+      values_.Add(token);
     }
-    tokens_.Add(tokens[i]);
+    tokens_.Add(token);
   }
   programPath_ = tokens_.Get(0);
   for (int i = 1; i < tokens_.Count(); ++i) arguments_.Add(tokens_.Get(i));

@@ -55,8 +55,8 @@ QByteArray WideToEscapedAnsi(const QString& text) {
             ? 2
             : 1;
     const QByteArray bytes = Cp932OfCharacter(text.constData() + i, units);
-    if (bytes.isEmpty() || bytes == QByteArray(1, kNoEquivalent) ||
-        bytes == QByteArray(1, kEscapeMark)) {
+    if (bytes.isEmpty() ||
+        (bytes.size() == 1 && (bytes[0] == kNoEquivalent || bytes[0] == kEscapeMark))) {
       for (int k = 0; k < units; ++k) AppendEscaped(out, text.at(i + k).unicode());
     } else {
       out += bytes;

@@ -7,6 +7,7 @@
 #include <unicode/ucsdet.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -403,6 +404,46 @@ bool ExactCp932(const UChar* units, int count, QByteArray* out) {
          std::equal(units, units + count, reinterpret_cast<const UChar*>(back.constData()));
 }
 
+// The exact CP932 bytes of single UTF-16 units, looked up on first use and kept
+// for the process. Text holding characters CP932 lacks is stored one character at
+// a time, and a converter round trip per character cost more than everything
+// else about storing it. An entry is kLookedUp, the byte count (0: no exact
+// equivalent) and the bytes; zero means not looked up yet. Every entry is written
+// whole, and threads racing on one write the same value.
+constexpr std::uint32_t kLookedUp = 0x80000000u;
+std::atomic<std::uint32_t> gUnitBytes[0x10000];
+
+int Cp932OfUnit(char16_t unit, char bytes[2]) {
+  std::uint32_t entry = gUnitBytes[unit].load(std::memory_order_relaxed);
+  if (entry == 0) {
+    QByteArray out;
+    const UChar units[] = {unit};
+    const bool exact = ExactCp932(units, 1, &out) && !out.isEmpty() && out.size() <= 2;
+    const std::uint32_t count = exact ? static_cast<std::uint32_t>(out.size()) : 0;
+    entry = kLookedUp | (count << 16);
+    if (count > 0) entry |= static_cast<unsigned char>(out[0]);
+    if (count > 1) entry |= static_cast<std::uint32_t>(static_cast<unsigned char>(out[1])) << 8;
+    gUnitBytes[unit].store(entry, std::memory_order_relaxed);
+  }
+  bytes[0] = static_cast<char>(entry & 0xFF);
+  bytes[1] = static_cast<char>((entry >> 8) & 0xFF);
+  return static_cast<int>((entry >> 16) & 0x3);
+}
+
+// One character's exact CP932 bytes appended to `out`; false when it has none.
+bool AppendCp932OfCharacter(const UChar* units, int count, QByteArray* out) {
+  if (count == 1) {
+    char bytes[2];
+    const int size = Cp932OfUnit(units[0], bytes);
+    out->append(bytes, size);
+    return size > 0;
+  }
+  QByteArray pair;
+  if (!ExactCp932(units, count, &pair)) return false;
+  out->append(pair);
+  return true;
+}
+
 // ASCII keeps its bytes in CP932 except three control characters, which ICU's
 // CP932 (IBM's table) swaps: U+001A <-> 0x7F, U+001C <-> 0x1A, U+007F <-> 0x1C.
 // Text made only of the other ASCII characters needs no converter either way:
@@ -438,14 +479,11 @@ QByteArray ToCp932(const QString& text, char replacement, bool* allMapped) {
   // Slow path: one character at a time, replacing those without an equivalent.
   out.clear();
   out.reserve(text.size() * 2);
-  QByteArray one;
   for (qsizetype i = 0; i < text.size();) {
     const int units = UnitsOfCharacterAt(text, i);
     if (IsPlainAscii(text.at(i).unicode())) {
       out += static_cast<char>(text.at(i).unicode());
-    } else if (ExactCp932(Units(text) + i, units, &one)) {
-      out += one;
-    } else {
+    } else if (!AppendCp932OfCharacter(Units(text) + i, units, &out)) {
       out += replacement;
       if (allMapped) *allMapped = false;
     }
@@ -466,7 +504,8 @@ bool FitsCp932(const QString& text) {
 
 QByteArray Cp932OfCharacter(const QChar* units, int count) {
   QByteArray out;
-  if (!ExactCp932(reinterpret_cast<const UChar*>(units), count, &out)) return QByteArray();
+  if (!AppendCp932OfCharacter(reinterpret_cast<const UChar*>(units), count, &out))
+    return QByteArray();
   return out;
 }
 

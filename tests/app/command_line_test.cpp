@@ -34,6 +34,25 @@ TEST(TMyParam, TokenizerQuotingRules) {
     EXPECT_EQ(TMyParam::Tokenize(QString::fromUtf8(c.line)), c.tokens) << c.line;
 }
 
+// An option and its value written as two words become one item; the items after
+// it keep their order and count from it, however many words the line has.
+TEST(TMyParam, JoinedOptionsKeepTheItemsInOrder) {
+  QString line = QStringLiteral("frivo");
+  for (int i = 0; i < 2000; ++i) line += QStringLiteral(" /T: %1 f%1").arg(i);
+  const TMyParam param(line, Existing({}));
+  ASSERT_EQ(param.Count(), 1 + 2 * 2000);
+  EXPECT_EQ(param.OptionCount(), 2000);
+  for (int i : {0, 1, 1999}) {
+    const TMyParamOption& option = param.Item(1 + 2 * i);
+    const TMyParamOption& file = param.Item(2 + 2 * i);
+    EXPECT_EQ(option.RawText(), QStringLiteral("/T:%1").arg(i));
+    EXPECT_EQ(option.Index(), 1 + 2 * i);
+    EXPECT_EQ(file.RawText(), QStringLiteral("f%1").arg(i));
+    EXPECT_EQ(file.Index(), 2 + 2 * i);
+  }
+  EXPECT_EQ(ReadStartRequest(param).startSeconds, 1999);
+}
+
 TEST(TMyParam, OptionsAndTheirFields) {
   TMyParam param(QStringLiteral(R"(frivo /T:1:30 /s:" 90 " /x / /home/me/a.mp4 /:v)"),
                  Existing({}));
