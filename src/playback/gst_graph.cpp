@@ -28,11 +28,14 @@ constexpr guint kAudioFlag = 0x2;
 // scaler and colour balance, which would only pass them through.
 constexpr guint kNativeVideoFlag = 0x40;
 
-// A graph made for AudioOutput::kNone leaves the audio streams out altogether;
-// it is a batch graph, which also drops playbin's pass-through video elements.
-guint PlayFlags() {
-  return CurrentAudioOutput() == AudioOutput::kNone ? (kPlayFlags & ~kAudioFlag) | kNativeVideoFlag
-                                                    : kPlayFlags;
+// A graph made for AudioOutput::kNone leaves the audio streams out altogether.
+// A graph without a window also leaves out playbin's pass-through video
+// elements: its renderer takes any raw format and makes no pictures.
+guint PlayFlags(bool headless) {
+  guint flags = kPlayFlags;
+  if (CurrentAudioOutput() == AudioOutput::kNone) flags &= ~kAudioFlag;
+  if (headless) flags |= kNativeVideoFlag;
+  return flags;
 }
 
 // How long a seek, a step or the first preroll may take before the call gives up.
@@ -405,10 +408,11 @@ HRESULT FilterGraph::RenderFile(const QString& path, const QString&) {
   if (!uri) return VFW_E_NOT_FOUND;
   ElementPtr videoBin = BuildVideoBin(grabber);
   ElementPtr audioSink = MakeAudioSink();
-  g_object_set(playbin.get(), "uri", uri.get(), "flags", PlayFlags(), "video-sink", videoBin.get(),
+  const guint flags = PlayFlags(renderer_->Headless());
+  g_object_set(playbin.get(), "uri", uri.get(), "flags", flags, "video-sink", videoBin.get(),
                "audio-sink", audioSink.get(), "volume", VolumeToLinear(volume_), nullptr);
   InstallElementWatch(playbin.get(), timeline_);
-  if (!(PlayFlags() & kAudioFlag))
+  if (!(flags & kAudioFlag))
     g_signal_connect(playbin.get(), "element-setup", G_CALLBACK(&OnElementSetupWithoutSound),
                      nullptr);
   BusPtr bus(gst_element_get_bus(playbin.get()));
