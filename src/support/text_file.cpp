@@ -28,6 +28,15 @@ qint64 LengthToZero(const char* data, qint64 size) {
   return zero ? static_cast<const char*>(zero) - data : size;
 }
 
+// Decoded text up to its first U+0000. A code page can decode to it from bytes
+// without a zero (a base64 run of UTF-7); the text ends there as it ends at a
+// zero byte. Kept, it would be saved as a zero byte, and the next load would
+// stop there and lose every line after it, settings written since included.
+QString UpToZero(QString text) {
+  if (const qsizetype zero = text.indexOf(QChar(0)); zero >= 0) text.truncate(zero);
+  return text;
+}
+
 // UTF-16 units up to the first zero unit; an odd last byte is paired with zero.
 QString DecodeUtf16(const char* data, qint64 size, bool bigEndian) {
   QString out;
@@ -143,14 +152,14 @@ QString DecodeTextFile(const QByteArray& bytes, uint8_t& encoding) {
     case kEncodingUtf16BeNoMark:
       return DecodeUtf16(data, size, true);
     case kEncodingUtf7:
-      return DecodeCodePage(kCodePageUtf7, data, LengthToZero(data, size));
+      return UpToZero(DecodeCodePage(kCodePageUtf7, data, LengthToZero(data, size)));
     case kEncodingIso2022Jp:
-      return DecodeCodePage(kCodePageIso2022Jp, data, LengthToZero(data, size));
+      return UpToZero(DecodeCodePage(kCodePageIso2022Jp, data, LengthToZero(data, size)));
     case kEncodingEucJp:
-      return DecodeCodePage(kCodePageEucJp, data, LengthToZero(data, size));
+      return UpToZero(DecodeCodePage(kCodePageEucJp, data, LengthToZero(data, size)));
     default:
       encoding = kEncodingAnsi;
-      return DecodeCodePage(kCodePageCp932, data, LengthToZero(data, size));
+      return UpToZero(DecodeCodePage(kCodePageCp932, data, LengthToZero(data, size)));
   }
 }
 

@@ -246,6 +246,21 @@ TEST_F(IniFileTest, WhatTheCp932WriterStoresReadsBack) {
   }
 }
 
+// Found by fuzzing: a file taken for UTF-7 whose base64 run decodes to U+0000.
+// The character was saved as a zero byte, the next load stopped there, and
+// every setting written after that line was lost.
+TEST_F(IniFileTest, SettingsWrittenAfterALineThatDecodesToAZeroReadBack) {
+  Store("0s+MM+elllllllllllllllllllllllllllAAAAAAAAAAAAAAAAAAA(llllllllllllllllllllll+lM");
+  {
+    TMyIniFile ini(Path(), 0);
+    EXPECT_EQ(ini.LoadEncoding(), kEncodingUtf7);
+    ini.WriteString("Option", "TimeVerbose", "1");
+  }
+  EXPECT_FALSE(Stored().contains('\0'));
+  TMyIniFile ini(Path(), 0);
+  EXPECT_EQ(ini.ReadString("Option", "TimeVerbose", "?"), "1");
+}
+
 TEST_F(IniFileTest, ReadsSeeChangesBeforeTheyAreWritten) {
   TMyIniFile ini(Path(), 0);  // no file yet
   EXPECT_FALSE(ini.SectionExists("S"));

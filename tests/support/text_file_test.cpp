@@ -222,6 +222,9 @@ TEST_F(TextFileTest, DecodingStopsAtTheFirstZero) {
       {QByteArray("\0\x30\x42\0", 4), kEncodingUtf16LeNoMark, QString(QChar(0x3000)) + QChar(0x42)},
       // An odd last byte is read with a zero high byte.
       {QByteArray("a\0b", 3), kEncodingUtf16LeNoMark, QStringLiteral("ab")},
+      // A UTF-7 base64 run can decode to U+0000 without a zero byte: the text
+      // ends there too.
+      {QByteArray("a+AAA-b"), kEncodingUtf7, QStringLiteral("a")},
   };
   for (const Case& c : cases) {
     uint8_t code = c.code;
