@@ -215,9 +215,11 @@ bool HasIso2022JpEscape(const char* data, int size) {
 }
 
 // 7-bit text that decodes as UTF-7 into Japanese: at least two characters
-// outside ASCII, all of them Japanese. Without any kana the sample must also be
-// exactly what our encoder writes for the decoded text, so plain ASCII with a
-// stray "+word-" (which UTF-7 reads as ideographs) is not taken for UTF-7.
+// outside ASCII, all of them Japanese, and no control characters but tabs and
+// line breaks (a run of "A"s after "+" decodes to U+0000). Without any kana the
+// sample must also be exactly what our encoder writes for the decoded text, so
+// plain ASCII with a stray "+word-" (which UTF-7 reads as ideographs) is not
+// taken for UTF-7.
 bool LooksLikeJapaneseUtf7(const char* data, int size) {
   Converter converter = OpenStrict(kIcuUtf7);
   QString text;
@@ -225,8 +227,10 @@ bool LooksLikeJapaneseUtf7(const char* data, int size) {
   int nonAscii = 0;
   bool kana = false;
   for (const QChar c : text) {
-    if (c.unicode() < 0x80) continue;
-    if (!IsJapanese(c.unicode()) && !IsHalfwidthKana(c.unicode())) return false;
+    const char16_t unit = c.unicode();
+    if (unit < 0x20 && unit != u'\t' && unit != u'\r' && unit != u'\n') return false;
+    if (unit < 0x80) continue;
+    if (!IsJapanese(unit) && !IsHalfwidthKana(unit)) return false;
     ++nonAscii;
     kana = kana || IsKana(c.unicode()) || IsHalfwidthKana(c.unicode());
   }

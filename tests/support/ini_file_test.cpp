@@ -246,19 +246,28 @@ TEST_F(IniFileTest, WhatTheCp932WriterStoresReadsBack) {
   }
 }
 
-// Found by fuzzing: a file taken for UTF-7 whose base64 run decodes to U+0000.
-// The character was saved as a zero byte, the next load stopped there, and
-// every setting written after that line was lost.
-TEST_F(IniFileTest, SettingsWrittenAfterALineThatDecodesToAZeroReadBack) {
-  Store("0s+MM+elllllllllllllllllllllllllllAAAAAAAAAAAAAAAAAAA(llllllllllllllllllllll+lM");
-  {
+// Found by fuzzing: lines that UTF-7 reads as ideographs and U+0000 (a run of
+// "A"s after "+"). The first file was taken for UTF-7, and the U+0000 saved as a
+// zero byte ended the next load before the settings; the second, read as CP932
+// up to its zero byte and saved as ASCII, was taken for UTF-7 when read back,
+// and the U+0000 ended the text there. Either way the settings were lost.
+TEST_F(IniFileTest, SettingsSavedAfterLinesThatUtf7ReadsAsZerosReadBack) {
+  const QByteArray files[] = {
+      QByteArray("0s+MM+elllllllllllllllllllllllllllAAAAAAAAAAAAAAAAAAA(llllllllllllllllllllll+lM"),
+      QByteArray("0+MMMww/81/1kAAAAAA,\0\0\0AAAA?AAAAei0M4", 37),
+  };
+  for (const QByteArray& file : files) {
+    SCOPED_TRACE(file.toStdString());
+    Store(file);
+    {
+      TMyIniFile ini(Path(), 0);
+      ini.WriteString("Option", "TimeVerbose", "1");
+    }
+    EXPECT_FALSE(Stored().contains('\0'));
     TMyIniFile ini(Path(), 0);
-    EXPECT_EQ(ini.LoadEncoding(), kEncodingUtf7);
-    ini.WriteString("Option", "TimeVerbose", "1");
+    EXPECT_EQ(ini.LoadEncoding(), kEncodingAnsi);
+    EXPECT_EQ(ini.ReadString("Option", "TimeVerbose", "?"), "1");
   }
-  EXPECT_FALSE(Stored().contains('\0'));
-  TMyIniFile ini(Path(), 0);
-  EXPECT_EQ(ini.ReadString("Option", "TimeVerbose", "?"), "1");
 }
 
 TEST_F(IniFileTest, ReadsSeeChangesBeforeTheyAreWritten) {

@@ -64,9 +64,10 @@ TEST(TextCodec, DetectsJapaneseEncodingsWithoutMark) {
           << "code " << int(code) << ": " << sample.toStdString();
     }
   }
-  // Plain ASCII, and ASCII with a stray "+word-" that UTF-7 could read, stay CP932.
+  // Plain ASCII, and ASCII with a stray "+word-" that UTF-7 could read, stay CP932;
+  // so does one whose UTF-7 reading holds U+0000 (the "A"s) among ideographs.
   for (const char* ascii : {"hello world\r\nkey=value\r\n", "C:/a+abc-/b.txt", "x=+value-2",
-                            "key=+hello-world", "1+1-2=0", "a+ZeV-b"}) {
+                            "key=+hello-world", "1+1-2=0", "a+ZeV-b", "0+MMMww/81/1kAAAAAA,"}) {
     EXPECT_EQ(DetectEncoding(ascii, static_cast<int>(qstrlen(ascii))), kEncodingAnsi) << ascii;
   }
 }
