@@ -165,8 +165,18 @@ QString DecodeTextFile(const QByteArray& bytes, uint8_t& encoding) {
 
 QByteArray EncodeTextFile(const QString& text, uint8_t encoding) {
   switch (encoding) {
-    case kEncodingAuto:
-      return FitsCp932(text) ? ToCp932(text) : EncodeUtf8(text, true);
+    case kEncodingAuto: {
+      // CP932 when every character fits and the bytes load back as this very
+      // text. Detection takes some such files for another encoding (ASCII with
+      // "ESC $ @" for ISO-2022-JP, "+" runs for UTF-7), which would change or cut
+      // their lines at the next load; UTF-8 with a mark always loads back.
+      if (FitsCp932(text)) {
+        QByteArray cp932 = ToCp932(text);
+        uint8_t detected = kEncodingAuto;
+        if (DecodeTextFile(cp932, detected) == text) return cp932;
+      }
+      return EncodeUtf8(text, true);
+    }
     case kEncodingUtf8:
       return EncodeUtf8(text, true);
     case kEncodingUtf8NoMark:

@@ -270,6 +270,25 @@ TEST_F(IniFileTest, SettingsSavedAfterLinesThatUtf7ReadsAsZerosReadBack) {
   }
 }
 
+// Found by fuzzing as well: erasing the only section with bytes above 0x7F left
+// an ASCII file holding "ESC $ @", saved as CP932 and read back as ISO-2022-JP,
+// whose two-byte mode swallowed the settings after it. Such a file is written
+// as UTF-8 with a mark.
+TEST_F(IniFileTest, SettingsSavedAfterAnIso2022JpEscapeReadBack) {
+  Store(QByteArray::fromBase64(
+      "MGkpCltBa2VpIF0KPcZHh7d6gBm/XUEKeD0oClvzMgpbW0FdCnlbQiA9az0aO2M7Ywp6CkEKeD0pCltBa2VpczIKW1tB"
+      "XQp5PTIKWyBCIF0bGyRAQgoBAAAwCigBQV0KeT0wJAoAWxRbCnMB"));
+  {
+    TMyIniFile ini(Path(), 0);
+    ini.EraseSection("Akei");
+    ini.WriteString("Option", "TimeVerbose", "1");
+  }
+  EXPECT_TRUE(Stored().startsWith("\xEF\xBB\xBF"));
+  TMyIniFile ini(Path(), 0);
+  EXPECT_EQ(ini.ReadString("Option", "TimeVerbose", "?"), "1");
+  EXPECT_TRUE(ini.SectionExists("B"));
+}
+
 TEST_F(IniFileTest, ReadsSeeChangesBeforeTheyAreWritten) {
   TMyIniFile ini(Path(), 0);  // no file yet
   EXPECT_FALSE(ini.SectionExists("S"));

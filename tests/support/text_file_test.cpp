@@ -204,6 +204,16 @@ TEST_F(TextFileTest, AutomaticSaveChoosesShiftJisOrUtf8WithMark) {
   ASSERT_TRUE(list.SaveToFile(path, kEncodingAuto));
   EXPECT_EQ(ReadAll(path),
             QByteArray("\xEF\xBB\xBF") + QStringLiteral("表示\r\ncafé\r\n").toUtf8());
+  // CP932 bytes that detection would read as another encoding (here ASCII with
+  // the ISO-2022-JP escape to two-byte mode) are written as UTF-8 with a mark.
+  TMyWStrings escape;
+  escape.Add(QStringLiteral("a\x1b$@B"));
+  escape.Add(QStringLiteral("[Option]"));
+  ASSERT_TRUE(escape.SaveToFile(path, kEncodingAuto));
+  EXPECT_EQ(ReadAll(path), QByteArray("\xEF\xBB\xBF") + "a\x1b$@B\r\n[Option]\r\n");
+  TMyWStrings back;
+  back.LoadFromFile(path);
+  EXPECT_EQ(Lines(back), QStringList({"a\x1b$@B", "[Option]"}));
 }
 
 TEST_F(TextFileTest, DecodingStopsAtTheFirstZero) {
