@@ -170,11 +170,10 @@ QByteArray EncodeTextFile(const QString& text, uint8_t encoding) {
       // text. Detection takes some such files for another encoding (ASCII with
       // "ESC $ @" for ISO-2022-JP, "+" runs for UTF-7), which would change or cut
       // their lines at the next load; UTF-8 with a mark always loads back.
-      if (FitsCp932(text)) {
-        QByteArray cp932 = ToCp932(text);
-        uint8_t detected = kEncodingAuto;
-        if (DecodeTextFile(cp932, detected) == text) return cp932;
-      }
+      bool allMapped = true;
+      QByteArray cp932 = ToCp932(text, '?', &allMapped);
+      uint8_t detected = kEncodingAuto;
+      if (allMapped && DecodeTextFile(cp932, detected) == text) return cp932;
       return EncodeUtf8(text, true);
     }
     case kEncodingUtf8:
