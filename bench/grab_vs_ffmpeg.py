@@ -1,15 +1,22 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 # Copyright (c) 2026 The Frivo developers
-"""frivo-grab next to ffmpeg on the same file: wall time and peak RSS.
+"""frivo-grab next to ffmpeg on the same file: wall time, CPU time and peak RSS.
 
 Runs each case as alternating pairs (frivo-grab, then ffmpeg, in a fresh empty
 folder each time) and prints the median wall time of both tools, the median of
 the per-pair ratios and the peak RSS of each (from wait4's rusage of that very
-process). The cases are 5 BMP and 300 JPEG frames from 55 s, and a long JPEG
+process; the median ratio is that of each run to the ffmpeg run of its round).
+CPU time is user plus system time of the process and its threads:
+on a machine whose cores are all busy during a run, it bounds what any
+reordering of the work could gain in wall time. The cases are 5 BMP and 300 JPEG frames from 55 s, and a long JPEG
 run of frivo-grab alone to show that its memory does not grow with the count.
 
-  bench/grab_vs_ffmpeg.py BUILD/src/app/frivo-grab /tmp/bench/a_h264_1080p25_gop250.mp4 [runs]
+  bench/grab_vs_ffmpeg.py BUILD/src/app/frivo-grab /tmp/bench/a_h264_1080p25_gop250.mp4 \\
+      [runs] [BUILD/bench/bare_pipeline]
+
+With the last argument, the 5 BMP case also runs the bare pipeline of
+bench/bare_pipeline.cpp in its three forms, in the same rounds.
 """
 import os
 import shutil
@@ -21,7 +28,7 @@ import time
 
 
 def run(command, folder):
-    """Wall seconds and peak RSS (MiB) of one run in `folder`."""
+    """Wall seconds, CPU seconds and peak RSS (MiB) of one run in `folder`."""
     start = time.perf_counter()
     process = subprocess.Popen(command, cwd=folder, stdout=subprocess.DEVNULL,
                                stderr=subprocess.PIPE)
@@ -32,7 +39,7 @@ def run(command, folder):
     process.stderr.close()
     if process.returncode != 0:
         sys.exit(f"{command[0]} failed ({process.returncode}): {errors}")
-    return wall, usage.ru_maxrss / 1024.0
+    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024.0
 
 
 def fresh(parent):
@@ -40,41 +47,60 @@ def fresh(parent):
     return folder
 
 
+def median_row(label, walls, cpus, rsss, ratios):
+    ratio = f", median ratio {statistics.median(ratios):.2f}x" if ratios else ""
+    return (f"  {label:<44} {statistics.median(walls):.3f} s{ratio}; "
+            f"CPU {statistics.median(cpus):.3f} s; peak RSS {max(rsss):.0f} MiB")
+
+
 def main():
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     grab, video = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     runs = int(sys.argv[3]) if len(sys.argv) > 3 else 5
+    bare = os.path.abspath(sys.argv[4]) if len(sys.argv) > 4 else None
     start = "55"
     cases = [("5 BMP", "bmp", "bmp", 5), ("300 JPEG", "jpeg", "jpg", 300)]
     parent = tempfile.mkdtemp(prefix="frivo-grab-bench-")
     try:
         print(f"file {video}, from {start} s, {runs} paired runs each")
         for name, grab_format, ffmpeg_ext, count in cases:
-            ours, theirs, ratios, our_rss, their_rss = [], [], [], [], []
+            tools = {
+                "frivo-grab": lambda folder: [grab, "--start", start, "--count", str(count),
+                                              "--format", grab_format, "--output", folder,
+                                              video],
+                "ffmpeg": lambda folder: ["ffmpeg", "-nostdin", "-v", "error", "-ss", start,
+                                          "-i", video, "-frames:v", str(count),
+                                          f"f%d.{ffmpeg_ext}"],
+            }
+            if bare and grab_format == "bmp":
+                for options in ([], ["--seek-before-preroll"],
+                                ["--seek-before-preroll", "--skip-non-reference"]):
+                    label = " ".join(["bare_pipeline"] + options)
+                    tools[label] = (lambda options: lambda folder: [bare, video, start,
+                                                                    str(count)] + options)(options)
+            walls = {tool: [] for tool in tools}
+            cpus = {tool: [] for tool in tools}
+            rsss = {tool: [] for tool in tools}
+            ratios = {tool: [] for tool in tools}
             for _ in range(runs):
-                folder = fresh(parent)
-                wall, rss = run([grab, "--start", start, "--count", str(count), "--format",
-                                 grab_format, "--output", folder, video], folder)
-                shutil.rmtree(folder)
-                folder = fresh(parent)
-                ff_wall, ff_rss = run(["ffmpeg", "-nostdin", "-v", "error", "-ss", start, "-i",
-                                       video, "-frames:v", str(count), f"f%d.{ffmpeg_ext}"],
-                                      folder)
-                shutil.rmtree(folder)
-                ours.append(wall)
-                theirs.append(ff_wall)
-                ratios.append(wall / ff_wall)
-                our_rss.append(rss)
-                their_rss.append(ff_rss)
-            print(f"{name:>9}: frivo-grab {statistics.median(ours):.3f} s, "
-                  f"ffmpeg {statistics.median(theirs):.3f} s, "
-                  f"median ratio {statistics.median(ratios):.2f}x; peak RSS frivo-grab "
-                  f"{max(our_rss):.0f} MiB, ffmpeg {max(their_rss):.0f} MiB")
+                for tool, command in tools.items():
+                    folder = fresh(parent)
+                    wall, cpu, rss = run(command(folder), folder)
+                    shutil.rmtree(folder)
+                    walls[tool].append(wall)
+                    cpus[tool].append(cpu)
+                    rsss[tool].append(rss)
+                for tool in tools:
+                    if tool != "ffmpeg":
+                        ratios[tool].append(walls[tool][-1] / walls["ffmpeg"][-1])
+            print(f"{name}:")
+            for tool in tools:
+                print(median_row(tool, walls[tool], cpus[tool], rsss[tool], ratios[tool]))
         for count in (300, 1500):
             folder = fresh(parent)
-            wall, rss = run([grab, "--start", "0", "--count", str(count), "--format", "jpeg",
-                             "--output", folder, video], folder)
+            wall, _, rss = run([grab, "--start", "0", "--count", str(count), "--format", "jpeg",
+                                "--output", folder, video], folder)
             shutil.rmtree(folder)
             print(f"frivo-grab {count} JPEG from 0 s: {wall:.2f} s, peak RSS {rss:.0f} MiB")
     finally:
