@@ -655,6 +655,17 @@ FilterGraph::Landing FilterGraph::SeekOnce(std::int64_t demuxStartNs, std::int64
     Settle();
     return Landing::kShown;
   }
+  // A frame from before the seek can still be on its way into the renderer when
+  // the seek is sent (the preroll frame rendered again as the graph starts
+  // playing, or one that was waiting for its time). The seek's flush waits for
+  // it to finish, so it is counted by now: a frame shown after this serial is
+  // one of the seek's, and one shown between the two serials counts only once
+  // the seek has landed (its first frame may be that quick).
+  const std::uint64_t shownAtFlush = renderer_->ShownSerial();
+  auto shownSince = [&] {
+    const bool landed = timeline_->LandingNs() >= 0 && !timeline_->LandedLate();
+    return landed ? shownBefore : shownAtFlush;
+  };
   // The pipeline can report the seek done a moment before the renderer has
   // taken the new frame; callers read the frame on screen right after the seek.
   // A seek that finds no frame ends the video stream at once; one that landed
@@ -667,7 +678,7 @@ FilterGraph::Landing FilterGraph::SeekOnce(std::int64_t demuxStartNs, std::int64
   std::uint64_t demuxed = timeline_->demuxedBuffers.load();
   auto lastPush = Clock::now();
   while (Clock::now() < deadline) {
-    if (renderer_->WaitShownAfter(shownBefore, Clock::now() + std::chrono::milliseconds(10))) {
+    if (renderer_->WaitShownAfter(shownSince(), Clock::now() + std::chrono::milliseconds(10))) {
       Settle();
       return Landing::kShown;
     }
