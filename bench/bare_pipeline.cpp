@@ -30,6 +30,8 @@
 #include <string_view>
 #include <vector>
 
+#include "imaging/bmp_format.h"
+#include "playback/gst_convert.h"
 #include "playback/gst_run_up.h"
 #include "playback/playback_graph.h"
 
@@ -85,33 +87,25 @@ void OnDemuxerPad(GstElement*, GstPad* pad, gpointer data) {
   gst_object_unref(parserInput);
 }
 
-bool WriteBmp(const char* name, const std::vector<unsigned char>& bgr, int width, int height,
-              int stride) {
-  const int rowBytes = width * 3;
-  const int padded = (rowBytes + 3) & ~3;
-  const std::uint32_t pixelBytes = static_cast<std::uint32_t>(padded) * height;
+// A 24-bit BMP file: its two headers, then `rows` as they are (bottom-up DIB
+// rows, Rgb24Stride bytes apart).
+bool WriteBmp(const char* name, const std::vector<std::uint8_t>& rows, int width, int height) {
   unsigned char header[54] = {'B', 'M'};
   auto put32 = [&](int at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) header[at + i] = static_cast<unsigned char>(value >> (8 * i));
   };
-  put32(2, 54 + pixelBytes);
-  put32(10, 54);
+  put32(2, static_cast<std::uint32_t>(sizeof header + rows.size()));
+  put32(10, sizeof header);
   put32(14, 40);
   put32(18, static_cast<std::uint32_t>(width));
   put32(22, static_cast<std::uint32_t>(height));
   header[26] = 1;
   header[28] = 24;
-  put32(34, pixelBytes);
+  put32(34, static_cast<std::uint32_t>(rows.size()));
   std::FILE* file = std::fopen(name, "wb");
   if (!file) return false;
-  bool ok = std::fwrite(header, 1, sizeof header, file) == sizeof header;
-  const unsigned char zeros[4] = {};
-  for (int y = height - 1; ok && y >= 0; --y) {
-    ok = std::fwrite(bgr.data() + static_cast<std::size_t>(y) * stride, 1, rowBytes, file) ==
-             static_cast<std::size_t>(rowBytes) &&
-         std::fwrite(zeros, 1, padded - rowBytes, file) ==
-             static_cast<std::size_t>(padded - rowBytes);
-  }
+  const bool ok = std::fwrite(header, 1, sizeof header, file) == sizeof header &&
+                  std::fwrite(rows.data(), 1, rows.size(), file) == rows.size();
   return std::fclose(file) == 0 && ok;
 }
 
@@ -174,35 +168,30 @@ int main(int argc, char** argv) {
   }
   gst_element_set_state(pipeline, GST_STATE_PLAYING);
 
-  std::vector<unsigned char> bgr;
+  // Converted as frivo-grab's grabber converts: the same converter options, the
+  // rows bottom-up as a DIB keeps them.
+  frivo::gst::BgrConverter converter;
+  std::vector<std::uint8_t> rows;
   int written = 0;
   for (; written < count; ++written) {
     GstSample* sample = gst_app_sink_pull_sample(GST_APP_SINK(sink));
     if (!sample) break;
-    GstVideoInfo in;
-    GstVideoInfo out;
-    gst_video_info_from_caps(&in, gst_sample_get_caps(sample));
-    gst_video_info_set_format(&out, GST_VIDEO_FORMAT_BGR, in.width, in.height);
-    out.fps_n = in.fps_n;
-    out.fps_d = in.fps_d;
-    bgr.resize(out.size);
-    GstVideoConverter* converter = gst_video_converter_new(&in, &out, nullptr);
-    GstBuffer* target = gst_buffer_new_wrapped_full(static_cast<GstMemoryFlags>(0), bgr.data(),
-                                                    bgr.size(), 0, bgr.size(), nullptr, nullptr);
-    GstVideoFrame from;
-    GstVideoFrame to;
-    if (converter && gst_video_frame_map(&from, &in, gst_sample_get_buffer(sample), GST_MAP_READ)) {
-      if (gst_video_frame_map(&to, &out, target, GST_MAP_WRITE)) {
-        gst_video_converter_frame(converter, &from, &to);
-        gst_video_frame_unmap(&to);
-      }
-      gst_video_frame_unmap(&from);
+    GstVideoInfo info;
+    gst_video_info_init(&info);
+    GstVideoFrame frame;
+    bool ok = gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
+              gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ);
+    const int width = GST_VIDEO_INFO_WIDTH(&info);
+    const int height = GST_VIDEO_INFO_HEIGHT(&info);
+    if (ok) {
+      const auto stride = static_cast<int>(frivo::Rgb24Stride(width));
+      rows.resize(static_cast<std::size_t>(stride) * height);
+      ok = converter.Convert(frame, width, height, rows.data(), stride, true);
+      gst_video_frame_unmap(&frame);
     }
-    gst_buffer_unref(target);
-    if (converter) gst_video_converter_free(converter);
     char name[32];
     std::snprintf(name, sizeof name, "f%d.bmp", written);
-    const bool ok = WriteBmp(name, bgr, in.width, in.height, out.stride[0]);
+    ok = ok && WriteBmp(name, rows, width, height);
     std::printf("%s %.3f\n", name,
                 static_cast<double>(GST_BUFFER_PTS(gst_sample_get_buffer(sample))) / GST_SECOND);
     gst_sample_unref(sample);

@@ -232,7 +232,7 @@ bool LooksLikeJapaneseUtf7(const char* data, int size) {
     if (unit < 0x80) continue;
     if (!IsJapanese(unit) && !IsHalfwidthKana(unit)) return false;
     ++nonAscii;
-    kana = kana || IsKana(c.unicode()) || IsHalfwidthKana(c.unicode());
+    kana = kana || IsKana(unit) || IsHalfwidthKana(unit);
   }
   if (nonAscii < 2) return false;
   if (kana) return true;
