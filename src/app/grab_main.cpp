@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Copyright (c) 2026 The Frivo developers
 // frivo-grab: writes frames of videos as image files without a window. The
-// graph runs as fast as it decodes and each frame goes to a writer thread as
+// graph runs as fast as it decodes and each frame goes to the writer threads as
 // soon as it is taken; the frames are chosen by the same threshold rules as a
 // capture run of the window.
 #include <unistd.h>

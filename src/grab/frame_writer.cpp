@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -124,7 +125,10 @@ bool EncodeFrame(const TMyBitmap& bitmap, TGrabFormat format, int quality, QByte
 }
 
 TFrameWriter::TFrameWriter(const TSettings& settings, TEvents events)
-    : settings_(settings), events_(std::move(events)), thread_([this] { Work(); }) {}
+    : settings_(settings), events_(std::move(events)) {
+  for (int n = 0; n < std::max(settings_.threads, 1); ++n)
+    threads_.emplace_back([this] { Work(); });
+}
 
 TFrameWriter::~TFrameWriter() {
   {
@@ -132,38 +136,36 @@ TFrameWriter::~TFrameWriter() {
     stopping_ = true;
   }
   changed_.notify_all();
-  thread_.join();
+  for (std::thread& thread : threads_) thread.join();
 }
 
-std::unique_ptr<TMyBitmap> TFrameWriter::Acquire(int width, int height) {
-  std::unique_lock lock(mutex_);
-  changed_.wait(
-      lock, [&] { return !failure_.isEmpty() || !free_.empty() || allocated_ < settings_.depth; });
-  if (!failure_.isEmpty()) return nullptr;
-  std::unique_ptr<TMyBitmap> bitmap;
-  if (!free_.empty()) {
-    bitmap = std::move(free_.back());
-    free_.pop_back();
-  } else {
-    bitmap = std::make_unique<TMyBitmap>();
-    ++allocated_;
-  }
-  lock.unlock();
-  if (bitmap->Width() != width || bitmap->Height() != height) bitmap->SetSize(width, height);
-  return bitmap;
-}
-
-void TFrameWriter::Submit(std::unique_ptr<TMyBitmap> bitmap, const QString& path) {
+void TFrameWriter::Reserve(int width, int height) {
   {
     std::lock_guard lock(mutex_);
-    jobs_.push_back({std::move(bitmap), path});
+    ++reservation_;
+    reservedWidth_ = width;
+    reservedHeight_ = height;
   }
   changed_.notify_all();
 }
 
+bool TFrameWriter::Submit(TFrameToWrite frame, const QString& path) {
+  {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] {
+      return !failure_.isEmpty() ||
+             static_cast<int>(jobs_.size()) + busy_ < std::max(settings_.depth, 1);
+    });
+    if (!failure_.isEmpty()) return false;
+    jobs_.push_back({std::move(frame), path, submitted_++});
+  }
+  changed_.notify_all();
+  return true;
+}
+
 void TFrameWriter::Drain() {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [&] { return !failure_.isEmpty() || (jobs_.empty() && !busy_); });
+  changed_.wait(lock, [&] { return !failure_.isEmpty() || (jobs_.empty() && busy_ == 0); });
 }
 
 QString TFrameWriter::Failure() const {
@@ -176,45 +178,103 @@ bool TFrameWriter::Failed() const {
   return !failure_.isEmpty();
 }
 
+void TFrameWriter::Prepare(TWorkspace& space, int width, int height) const {
+  // Fresh memory costs a page fault for every 4 KiB first written to it; the
+  // faults are taken here, with the decoder still busy.
+  if (settings_.format == TGrabFormat::kBmp) {
+    if (uchar* rows = PrepareBmp24(width, height, &space.bytes))
+      std::memset(rows, 0, static_cast<size_t>(Rgb24Stride(width)) * static_cast<size_t>(height));
+  } else if (space.bitmap.Width() != width || space.bitmap.Height() != height) {
+    space.bitmap.SetSize(width, height);
+  }
+}
+
+bool TFrameWriter::Encode(const TFrameToWrite& frame, TWorkspace& space, QString* error) const {
+  if (!frame.fill || frame.width < 1 || frame.height < 1) {
+    *error = QStringLiteral("the frame has no picture");
+    return false;
+  }
+  // Emptied, not freed: the next frame's file is as large, and fresh memory
+  // costs a page fault for every 4 KiB written to it.
+  space.bytes.resize(0);
+  if (settings_.format == TGrabFormat::kBmp) {
+    // The rows go straight into the file's bytes, bottom row first as a BMP
+    // keeps them: no bitmap in between, and no copy of it.
+    uchar* rows = PrepareBmp24(frame.width, frame.height, &space.bytes);
+    if (!rows) {
+      *error = QStringLiteral("the frame is too large for a BMP file");
+      return false;
+    }
+    if (!frame.fill(rows, static_cast<qsizetype>(Rgb24Stride(frame.width)), true)) {
+      *error = QStringLiteral("the frame could not be converted");
+      return false;
+    }
+    return true;
+  }
+  TMyBitmap& bitmap = space.bitmap;
+  if (bitmap.Width() != frame.width || bitmap.Height() != frame.height)
+    bitmap.SetSize(frame.width, frame.height);
+  if (bitmap.Empty() || !frame.fill(bitmap.ScanLine(0), bitmap.BytesPerLine(), false)) {
+    *error = QStringLiteral("the frame could not be converted");
+    return false;
+  }
+  if (!EncodeFrame(bitmap, settings_.format, settings_.quality, &space.bytes)) {
+    *error = QStringLiteral("the encoder failed");
+    return false;
+  }
+  return true;
+}
+
 void TFrameWriter::Work() {
-  QByteArray bytes;
+  TWorkspace space;
   for (;;) {
     TJob job;
+    int reserveWidth = 0;
+    int reserveHeight = 0;
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return stopping_ || !jobs_.empty(); });
-      if (jobs_.empty()) return;
-      job = std::move(jobs_.front());
-      jobs_.pop_front();
-      busy_ = true;
+      changed_.wait(lock,
+                    [&] { return stopping_ || !jobs_.empty() || space.reserved != reservation_; });
+      if (space.reserved != reservation_) {
+        space.reserved = reservation_;
+        reserveWidth = reservedWidth_;
+        reserveHeight = reservedHeight_;
+      } else if (jobs_.empty()) {
+        return;
+      } else {
+        job = std::move(jobs_.front());
+        jobs_.pop_front();
+        ++busy_;
+      }
+    }
+    if (job.path.isEmpty()) {
+      Prepare(space, reserveWidth, reserveHeight);
+      continue;
     }
     QString error;
     TCommit commit = TCommit::kKept;
     // An existing file is kept without spending the encoder on it.
     if (settings_.overwrite || !QFileInfo::exists(job.path)) {
-      // Emptied, not freed: the next frame's file is as large, and fresh
-      // memory costs a page fault for every 4 KiB written to it.
-      bytes.resize(0);
-      if (EncodeFrame(*job.bitmap, settings_.format, settings_.quality, &bytes)) {
-        commit = CommitFile(job.path, bytes, settings_.overwrite, &error);
-      } else {
-        commit = TCommit::kFailed;
-        error = QStringLiteral("the encoder failed");
-      }
+      commit = Encode(job.frame, space, &error)
+                   ? CommitFile(job.path, space.bytes, settings_.overwrite, &error)
+                   : TCommit::kFailed;
+    }
+    // The frame (a decoder's buffer) goes back before the next one is taken.
+    job.frame = {};
+    std::unique_lock lock(mutex_);
+    // Reported in the order the frames came: a thread that finished early
+    // waits for the frames before its own.
+    changed_.wait(lock, [&] { return reported_ == job.number; });
+    if (commit == TCommit::kFailed && failure_.isEmpty()) {
+      failure_ = job.path + QStringLiteral(": ") + error;
+      // Nothing after a failed write is started; the frames waiting go.
+      jobs_.clear();
     }
     if (commit == TCommit::kWritten && events_.written) events_.written(job.path);
     if (commit == TCommit::kKept && events_.kept) events_.kept(job.path);
-    {
-      std::lock_guard lock(mutex_);
-      busy_ = false;
-      free_.push_back(std::move(job.bitmap));
-      if (commit == TCommit::kFailed && failure_.isEmpty()) {
-        failure_ = job.path + QStringLiteral(": ") + error;
-        // Nothing after a failed write is written; the frames waiting go.
-        for (TJob& waiting : jobs_) free_.push_back(std::move(waiting.bitmap));
-        jobs_.clear();
-      }
-    }
+    ++reported_;
+    --busy_;
+    lock.unlock();
     changed_.notify_all();
   }
 }

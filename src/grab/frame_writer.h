@@ -5,9 +5,9 @@
 #include <QByteArray>
 #include <QString>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -32,11 +32,24 @@ enum class TCommit { kWritten, kKept, kFailed };
 [[nodiscard]] bool EncodeFrame(const TMyBitmap& bitmap, TGrabFormat format, int quality,
                                QByteArray* out);
 
-// The writer thread of a batch grab. The streaming thread takes a bitmap from a
-// small pool, fills it and hands it over with its file name; the writer thread
-// encodes and writes the frames in the order they came and gives the bitmaps
-// back. At most `depth` frames exist at a time, so memory does not grow with the
-// number of frames: a decoder that runs ahead waits in Acquire.
+// A frame to write: its size, and how its pixels are laid out as 24-bit
+// B,G,R rows `stride` bytes apart, top row first or with `bottomUp` bottom row
+// first. `fill` writes width x 3 bytes of each row and leaves the padding after
+// them alone; it runs once, on a writer thread, and returns false when it
+// cannot.
+struct TFrameToWrite {
+  int width = 0;
+  int height = 0;
+  std::function<bool(uchar* rows, qsizetype stride, bool bottomUp)> fill;
+};
+
+// The writer threads of a batch grab. The streaming thread hands over frames
+// as they come, each with its file name; the writer threads make their
+// pictures, encode and write them side by side, and report them in the order
+// they came. A BMP file's rows are laid out straight into the file's bytes;
+// other formats go through a bitmap each thread uses again for every frame. At
+// most `depth` frames wait or are being written at a time, so memory does not
+// grow with the number of frames: a decoder that runs ahead waits in Submit.
 class TFrameWriter {
  public:
   struct TSettings {
@@ -44,8 +57,9 @@ class TFrameWriter {
     int quality = 80;
     bool overwrite = false;
     int depth = 3;
+    int threads = 2;
   };
-  // Called on the writer thread, in submission order.
+  // Called on a writer thread, one at a time, in submission order.
   struct TEvents {
     std::function<void(const QString& path)> written;
     std::function<void(const QString& path)> kept;
@@ -56,11 +70,14 @@ class TFrameWriter {
   TFrameWriter(const TFrameWriter&) = delete;
   TFrameWriter& operator=(const TFrameWriter&) = delete;
 
-  // A bitmap of that size to fill (its content is undefined). Blocks while the
-  // pool is in use; null once a write has failed.
-  [[nodiscard]] std::unique_ptr<TMyBitmap> Acquire(int width, int height);
-  // Queues a filled bitmap for `path`.
-  void Submit(std::unique_ptr<TMyBitmap> bitmap, const QString& path);
+  // Readies the writer for frames of this size while the decoder runs up to
+  // the first one: the memory the first files need is set aside and touched
+  // now, not while frames wait for it.
+  void Reserve(int width, int height);
+  // Queues `frame` for `path`. Blocks while `depth` frames are in the writer's
+  // hands; false, and the frame dropped, once a write has failed. Frames
+  // already being written when one fails are still written and reported.
+  bool Submit(TFrameToWrite frame, const QString& path);
   // Waits until every frame submitted so far is written or the writer failed.
   void Drain();
 
@@ -70,22 +87,35 @@ class TFrameWriter {
 
  private:
   struct TJob {
-    std::unique_ptr<TMyBitmap> bitmap;
+    TFrameToWrite frame;
     QString path;
+    std::uint64_t number = 0;  // in submission order
+  };
+  // What one writer thread keeps from frame to frame.
+  struct TWorkspace {
+    QByteArray bytes;
+    TMyBitmap bitmap;
+    std::uint64_t reserved = 0;  // the reservation it has made ready
   };
   void Work();
+  // The file's bytes of `frame` in the writer's format; false on a failure.
+  bool Encode(const TFrameToWrite& frame, TWorkspace& space, QString* error) const;
+  void Prepare(TWorkspace& space, int width, int height) const;
 
   const TSettings settings_;
   const TEvents events_;
   mutable std::mutex mutex_;  // guards everything below
   std::condition_variable changed_;
   std::deque<TJob> jobs_;
-  std::vector<std::unique_ptr<TMyBitmap>> free_;
-  int allocated_ = 0;  // bitmaps in existence: free, queued or being written
-  bool busy_ = false;  // the writer thread holds a job
+  std::uint64_t submitted_ = 0;  // jobs numbered so far
+  std::uint64_t reported_ = 0;   // jobs finished and reported, from the first on
+  int busy_ = 0;                 // jobs the threads hold
+  std::uint64_t reservation_ = 0;
+  int reservedWidth_ = 0;
+  int reservedHeight_ = 0;
   bool stopping_ = false;
   QString failure_;
-  std::thread thread_;  // last: starts once the fields above exist
+  std::vector<std::thread> threads_;  // last: start once the fields above exist
 };
 
 }  // namespace frivo

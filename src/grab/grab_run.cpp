@@ -16,7 +16,6 @@
 #include "capture/capture_math.h"
 #include "grab/frame_picker.h"
 #include "grab/frame_writer.h"
-#include "imaging/bmp_format.h"
 #include "playback/playback_graph.h"
 #include "playback/transport_math.h"
 
@@ -29,7 +28,7 @@ using Clock = std::chrono::steady_clock;
 // A set that gets no frame for this long has stalled (a damaged file).
 constexpr auto kQuietLimit = std::chrono::seconds(10);
 
-// Standard output and error, shared by the writer thread and the main thread.
+// Standard output and error, shared by the writer threads and the main thread.
 // The progress line is taken off before any other text goes to the terminal.
 class TConsole {
  public:
@@ -157,15 +156,16 @@ TOutcome GrabFile(const QString& file, const TGrabOptions& options, TFrameWriter
   for (const double start : options.starts)
     console.AddExpected(ExpectedFrames(options, start, duration));
 
+  writer.Reserve(width, height);
   TFileRun run;
-  const long long rowBytes = Rgb24Stride(width) * height;
-  // Only the frames taken are made into pictures; the rest pass with their times.
+  // Only the frames taken are made into pictures, on a writer thread; the
+  // rest pass with their times.
   auto wanted = [&](double time) {
     std::lock_guard lock(run.mutex);
     return run.picker && run.picker->WouldTake(time);
   };
-  (void)graph.SetFrameHandler(
-      [&](double time, const std::uint8_t* rows, long length) {
+  (void)graph.SetDecodedFrameHandler(
+      [&](double time, const TDecodedFrame& frame) {
         run.lastSeen.store(time);
         run.frames.fetch_add(1);
         bool done = false;
@@ -174,12 +174,13 @@ TOutcome GrabFile(const QString& file, const TGrabOptions& options, TFrameWriter
           if (!run.picker || !run.picker->Offer(time)) return;
           done = run.picker->Done();
         }
-        if (rows && length >= rowBytes) {
-          if (std::unique_ptr<TMyBitmap> bitmap = writer.Acquire(width, height)) {
-            (void)bitmap->CopyBgrRows(rows, length, Rgb24Stride(width), true);
-            writer.Submit(std::move(bitmap),
-                          GrabOutputName(options.output, file, time, options.format));
-          }
+        if (!frame.Empty()) {
+          TFrameToWrite picture{frame.Width(), frame.Height(),
+                                [frame](uchar* rows, qsizetype stride, bool bottomUp) {
+                                  return frame.ToBgrRows(rows, stride, bottomUp);
+                                }};
+          (void)writer.Submit(std::move(picture),
+                              GrabOutputName(options.output, file, time, options.format));
         }
         if (done) run.changed.notify_all();
       },
@@ -244,7 +245,7 @@ TOutcome GrabFile(const QString& file, const TGrabOptions& options, TFrameWriter
       Worse(&outcome.code, kExitBadMedia);
     }
   }
-  (void)graph.SetFrameHandler({});
+  (void)graph.SetDecodedFrameHandler({});
   graph.Release();
   if (writer.Failed()) outcome.stop = true;
   return outcome;

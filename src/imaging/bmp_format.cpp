@@ -35,18 +35,13 @@ uint32_t Get32(const uchar* p) {
 
 }  // namespace
 
-bool EncodeBmp(const TMyBitmap& bitmap, QByteArray* out) {
-  const QImage source = bitmap.Format() == PixelFormat::kBgr24
-                            ? bitmap.Image()
-                            : bitmap.Image().convertToFormat(QImage::Format_BGR888);
-  const int64_t width = source.width();
-  const int64_t height = source.height();
-  if (width <= 0 || height <= 0 || source.format() != QImage::Format_BGR888) return false;
-  const int64_t rowBytes = width * 3;
-  const int64_t stride = (rowBytes + 3) & ~int64_t(3);
+uchar* PrepareBmp24(int width, int height, QByteArray* out) {
+  if (width <= 0 || height <= 0) return nullptr;
+  const int64_t rowBytes = int64_t(width) * 3;
+  const int64_t stride = Rgb24Stride(width);
   const int64_t pixelBytes = stride * height;
   const int64_t fileSize = kFileHeaderSize + kInfoHeaderSize + pixelBytes;
-  if (fileSize > std::numeric_limits<uint32_t>::max()) return false;
+  if (fileSize > std::numeric_limits<uint32_t>::max()) return nullptr;
 
   out->resize(qsizetype(fileSize));
   uchar* p = reinterpret_cast<uchar*>(out->data());
@@ -65,11 +60,26 @@ bool EncodeBmp(const TMyBitmap& bitmap, QByteArray* out) {
   Put32(info + 20, uint32_t(pixelBytes));
   // Resolution, colours used and important colours stay 0.
 
-  uchar* row = p + kFileHeaderSize + kInfoHeaderSize;
-  for (int64_t y = height - 1; y >= 0; --y, row += stride) {
-    std::memcpy(row, source.constScanLine(int(y)), size_t(rowBytes));
-    std::memset(row + rowBytes, 0, size_t(stride - rowBytes));
+  uchar* rows = p + kFileHeaderSize + kInfoHeaderSize;
+  if (stride != rowBytes) {
+    for (int64_t y = 0; y < height; ++y)
+      std::memset(rows + y * stride + rowBytes, 0, size_t(stride - rowBytes));
   }
+  return rows;
+}
+
+bool EncodeBmp(const TMyBitmap& bitmap, QByteArray* out) {
+  const QImage source = bitmap.Format() == PixelFormat::kBgr24
+                            ? bitmap.Image()
+                            : bitmap.Image().convertToFormat(QImage::Format_BGR888);
+  if (source.format() != QImage::Format_BGR888) return false;
+  const int height = source.height();
+  uchar* row = PrepareBmp24(source.width(), height, out);
+  if (!row) return false;
+  const auto rowBytes = size_t(source.width()) * 3;
+  const int64_t stride = Rgb24Stride(source.width());
+  for (int y = height - 1; y >= 0; --y, row += stride)
+    std::memcpy(row, source.constScanLine(y), rowBytes);
   return true;
 }
 

@@ -23,6 +23,13 @@ namespace frivo {
 // header's 32-bit size fields or memory runs out.
 [[nodiscard]] bool EncodeBmp(const TMyBitmap& bitmap, QByteArray* out);
 
+// The same file laid out for rows that come from elsewhere: sizes `out` to the
+// whole file, writes both headers and returns where the bottom row goes (the
+// others follow upwards, Rgb24Stride(width) bytes apart), with the padding
+// after each row already zero. Null, and `out` unchanged, for an empty size or
+// one too large for the header.
+[[nodiscard]] uchar* PrepareBmp24(int width, int height, QByteArray* out);
+
 // Result of reading a BMP file image.
 struct DecodedBmp {
   QImage image;  // in TMyBitmap's layout for `format`

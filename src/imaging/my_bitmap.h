@@ -102,6 +102,8 @@ class TMyBitmap {
   // The pixels, laid out as described above.
   [[nodiscard]] const QImage& Image() const { return image_; }
   [[nodiscard]] uchar* ScanLine(int y) { return image_.scanLine(y); }
+  // Bytes from one row's start to the next one's.
+  [[nodiscard]] qsizetype BytesPerLine() const { return image_.bytesPerLine(); }
   [[nodiscard]] const uchar* ConstScanLine(int y) const { return image_.constScanLine(y); }
 
  private:

@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -100,6 +101,16 @@ void StopPipelineOf(GstObject* object);
 class FrameRelay;
 struct Timeline;
 
+// A decoded frame in the decoder's own format: its layout and the buffer
+// holding it (or a copy of it).
+struct NativeFrame {
+  GstVideoInfo info{};
+  BufferPtr buffer;
+  [[nodiscard]] std::int64_t Bytes() const {
+    return buffer ? static_cast<std::int64_t>(gst_buffer_get_size(buffer.get())) : 0;
+  }
+};
+
 // The renderer: an appsink taking BGR frames. Each frame shown (preroll or
 // played) is deep-copied into a QImage, kept as "the frame on screen" and handed
 // to the video widget by a queued call. Frames that start before the segment (the
@@ -107,13 +118,7 @@ struct Timeline;
 class RendererFilter final : public ElementFilter {
  public:
   // A decoded frame in the decoder's own format, copied out of its buffers.
-  struct Native {
-    GstVideoInfo info{};
-    BufferPtr buffer;
-    [[nodiscard]] std::int64_t Bytes() const {
-      return buffer ? static_cast<std::int64_t>(gst_buffer_get_size(buffer.get())) : 0;
-    }
-  };
+  using Native = NativeFrame;
   struct Shown {
     QImage image;                          // the picture for the screen: at most the panel's size
     std::shared_ptr<const Native> native;  // the whole frame
@@ -204,6 +209,15 @@ class GrabberFilter final : public ElementFilter, public ISampleGrabber {
   HRESULT SetBufferSamples(bool bufferThem) override;
   HRESULT GetCurrentBuffer(LONG* bufferSize, BYTE* buffer) override;
   HRESULT SetCallback(ISampleGrabberCB* callback, LONG whichMethod) override;
+
+  // Hands every frame passing to `handler` as the decoder gave it: the buffer
+  // itself, neither copied nor converted, for a frame whose time `wanted`
+  // accepts; the others come without a frame (null). Used instead of the
+  // callback of SetCallback; an empty handler detaches it and returns once no
+  // call is in progress.
+  using NativeHandler =
+      std::function<void(double seconds, std::shared_ptr<const NativeFrame> frame)>;
+  void SetNativeHandler(NativeHandler handler, std::function<bool(double seconds)> wanted);
 
   // True when the media type asked for can be met by the BGR video path.
   [[nodiscard]] bool AcceptsVideoPath() const;

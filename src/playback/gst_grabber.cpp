@@ -18,6 +18,8 @@ struct GrabberFilter::Core {
   // the UI thread returns only when no call to the old callback is in progress.
   std::mutex callMutex;
   ISampleGrabberCB* callback = nullptr;  // guarded by callMutex
+  NativeHandler native;                  // guarded by callMutex
+  std::function<bool(double)> nativeWanted;
 
   // Streaming thread only: the frame being delivered, as a bitmap's rows.
   std::vector<BYTE> work;
@@ -38,6 +40,16 @@ struct GrabberFilter::Core {
     const double seconds = static_cast<double>(mediaNs) / GST_SECOND;
 
     std::lock_guard lock(callMutex);
+    if (native) {
+      std::shared_ptr<NativeFrame> frame;
+      if (!nativeWanted || nativeWanted(seconds)) {
+        frame = std::make_shared<NativeFrame>();
+        frame->info = info;
+        frame->buffer.reset(gst_buffer_ref(buffer));
+      }
+      native(seconds, std::move(frame));
+      return;
+    }
     const bool buffers = buffering.load();
     // Every frame is announced with its time; its picture is made only when
     // someone takes it.
@@ -84,6 +96,7 @@ GrabberFilter::GrabberFilter()
 GrabberFilter::~GrabberFilter() {
   std::lock_guard lock(core_->callMutex);
   core_->callback = nullptr;
+  core_->native = nullptr;
 }
 
 HRESULT GrabberFilter::QueryInterface(const IID& iid, void** object) {
@@ -148,6 +161,12 @@ HRESULT GrabberFilter::GetCurrentBuffer(LONG* bufferSize, BYTE* buffer) {
   std::memcpy(buffer, core_->buffered.data(), core_->buffered.size());
   *bufferSize = needed;
   return S_OK;
+}
+
+void GrabberFilter::SetNativeHandler(NativeHandler handler, std::function<bool(double)> wanted) {
+  std::lock_guard lock(core_->callMutex);
+  core_->native = std::move(handler);
+  core_->nativeWanted = std::move(wanted);
 }
 
 HRESULT GrabberFilter::SetCallback(ISampleGrabberCB* callback, LONG whichMethod) {

@@ -2,6 +2,7 @@
 // Copyright (c) 2026 The Frivo developers
 #include "playback/playback_graph.h"
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -163,9 +164,55 @@ bool TPlaybackGraph::SetFrameHandler(FrameHandler handler, PictureWanted wanted)
   if (!p.Grabber) return false;
   // Detach first: the callback object may not change while a call runs.
   if (FAILED(p.Grabber->SetCallback(nullptr, 1))) return false;
+  if (auto* grabber = dynamic_cast<gst::GrabberFilter*>(p.GrabberFilter.Get()))
+    grabber->SetNativeHandler({}, {});
   if (!handler) return true;
   p.callback.SetHandler(std::move(handler), std::move(wanted));
   return SUCCEEDED(p.Grabber->SetCallback(&p.callback, 1));
+}
+
+bool TPlaybackGraph::SetDecodedFrameHandler(DecodedFrameHandler handler, PictureWanted wanted) {
+  TParts& p = *parts_;
+  auto* grabber = dynamic_cast<gst::GrabberFilter*>(p.GrabberFilter.Get());
+  if (!grabber) return false;
+  if (FAILED(p.Grabber->SetCallback(nullptr, 1))) return false;
+  if (!handler) {
+    grabber->SetNativeHandler({}, {});
+    return true;
+  }
+  grabber->SetNativeHandler(
+      [handler = std::move(handler)](double seconds,
+                                     std::shared_ptr<const gst::NativeFrame> frame) {
+        handler(seconds, TDecodedFrame(std::move(frame)));
+      },
+      std::move(wanted));
+  return true;
+}
+
+TDecodedFrame::TDecodedFrame(std::shared_ptr<const gst::NativeFrame> native)
+    : native_(std::move(native)) {}
+
+int TDecodedFrame::Width() const {
+  return native_ ? GST_VIDEO_INFO_WIDTH(&native_->info) : 0;
+}
+
+int TDecodedFrame::Height() const {
+  return native_ ? GST_VIDEO_INFO_HEIGHT(&native_->info) : 0;
+}
+
+bool TDecodedFrame::ToBgrRows(std::uint8_t* out, std::int64_t stride, bool bottomUp) const {
+  if (!native_ || !native_->buffer || stride > INT_MAX) return false;
+  // GstVideoConverter keeps tables for one format and size; a thread that
+  // writes frame after frame makes them once.
+  thread_local gst::BgrConverter converter;
+  GstVideoInfo layout = native_->info;
+  GstVideoFrame frame;
+  if (!gst_video_frame_map(&frame, &layout, native_->buffer.get(), GST_MAP_READ)) return false;
+  const bool converted =
+      converter.Convert(frame, GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame), out,
+                        static_cast<int>(stride), bottomUp);
+  gst_video_frame_unmap(&frame);
+  return converted;
 }
 
 bool TPlaybackGraph::AttachVideoWindow(QWidget* panel) {
@@ -203,6 +250,8 @@ bool TPlaybackGraph::TakePosition() {
 void TPlaybackGraph::Release() {
   TParts& p = *parts_;
   if (p.Grabber) (void)p.Grabber->SetCallback(nullptr, 1);
+  if (auto* grabber = dynamic_cast<gst::GrabberFilter*>(p.GrabberFilter.Get()))
+    grabber->SetNativeHandler({}, {});
   if (p.Graph) {
     if (const ComPtr<IMediaControl> control = p.Query<IMediaControl>()) (void)control->Stop();
     DisconnectAll(p.Graph.Get());

@@ -13,6 +13,30 @@ class QWidget;
 
 namespace frivo {
 
+namespace gst {
+struct NativeFrame;
+}  // namespace gst
+
+// A decoded frame as the decoder gave it, held without a copy until its
+// picture is made; it keeps the decoder's buffer alive. Cheap to copy.
+class TDecodedFrame {
+ public:
+  TDecodedFrame() = default;
+  explicit TDecodedFrame(std::shared_ptr<const gst::NativeFrame> native);
+  [[nodiscard]] bool Empty() const { return !native_; }
+  [[nodiscard]] int Width() const;
+  [[nodiscard]] int Height() const;
+  // Writes the picture as 24-bit B,G,R rows `stride` bytes apart into `out`:
+  // top row first, or with `bottomUp` bottom row first, the grabber's layout.
+  // The bytes are those the grabber delivers for the frame. Any thread; a
+  // thread keeps its converter for the frames after. False when the frame
+  // cannot be read.
+  bool ToBgrRows(std::uint8_t* out, std::int64_t stride, bool bottomUp) const;
+
+ private:
+  std::shared_ptr<const gst::NativeFrame> native_;
+};
+
 // Where graphs made from now on send their audio. The product plays it; tests and
 // machines without sound use kSilent, a sink that keeps the clock but discards the
 // samples. The default is kSystem unless the environment variable
@@ -105,6 +129,12 @@ class TPlaybackGraph {
   // frame's time; the handler gets the others with no rows (null, 0).
   using PictureWanted = std::function<bool(double sampleTime)>;
   bool SetFrameHandler(FrameHandler handler, PictureWanted wanted = {});
+  // The same with the frames as the decoder gave them: nothing is converted on
+  // the streaming thread, and whoever takes a frame makes its picture when and
+  // where it likes. Frames `wanted` turns down come empty. Replaces a frame
+  // handler.
+  using DecodedFrameHandler = std::function<void(double sampleTime, const TDecodedFrame& frame)>;
+  bool SetDecodedFrameHandler(DecodedFrameHandler handler, PictureWanted wanted = {});
   // Puts the video widget inside `panel`, with the panel receiving its input.
   bool AttachVideoWindow(QWidget* panel);
   // The frame on screen as a packed DIB into `buffer`.
