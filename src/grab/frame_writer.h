@@ -56,7 +56,7 @@ class TFrameWriter {
     TGrabFormat format = TGrabFormat::kBmp;
     int quality = 80;
     bool overwrite = false;
-    int depth = 3;
+    int depth = 5;
     int threads = 2;
   };
   // Called on a writer thread, one at a time, in submission order.
