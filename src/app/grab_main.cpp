@@ -42,6 +42,6 @@ int main(int argc, char** argv) {
     std::printf("frivo-grab %s\n", FRIVO_VERSION);
     return kExitOk;
   }
-  const TDecoderWarmUp warmUp;
+  const TDecoderWarmUp warmUp(DecoderSet::kBatch);
   return RunGrab(line.options, isatty(STDERR_FILENO) == 1);
 }

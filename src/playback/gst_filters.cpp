@@ -15,17 +15,20 @@ void EnsureInitialized() {
   std::call_once(once, [] { gst_init(nullptr, nullptr); });
 }
 
-void LoadDecoders() {
+void LoadOpenPlugins() {
   EnsureInitialized();
-  // The process loads one library at a time, and the decoder plugin's
-  // libraries take about 0.1 s. The small plugins an open uses first (source,
-  // type finding, the usual demuxers and parsers) are loaded before them, so
-  // that the open can go on while the decoders load.
   static constexpr const char* kOpenPlugins[] = {
       "coreelements", "app", "playback",        "typefindfunctions", "isomp4",
       "matroska",     "avi", "videoparsersbad", "videoconvertscale", "videofilter"};
   for (const char* name : kOpenPlugins)
     if (GstPlugin* plugin = gst_plugin_load_by_name(name)) gst_object_unref(plugin);
+}
+
+void LoadDecoders() {
+  // The process loads one library at a time, and the decoder plugin's
+  // libraries take about 0.1 s. The small plugins an open uses first are
+  // loaded before them, so that the open can go on while the decoders load.
+  LoadOpenPlugins();
   GstPlugin* plugin = gst_registry_find_plugin(gst_registry_get(), "libav");
   if (!plugin) return;
   // The decoder plugin's libraries are mapped outside GStreamer's plugin lock,

@@ -72,5 +72,8 @@ void EnsureInitialized();
 // (its libraries and codec registrations), so that the first graph finds them
 // ready. Safe on any thread; a missing plugin is left to the open to report.
 void LoadDecoders();
+// Initialises GStreamer and loads the small plugins an open uses first
+// (source, type finding, the usual demuxers and parsers).
+void LoadOpenPlugins();
 
 }  // namespace frivo::gst

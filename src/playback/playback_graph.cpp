@@ -9,6 +9,7 @@
 
 #include "playback/graph_builder.h"
 #include "playback/gst_filters.h"
+#include "playback/gst_h264_decoder.h"
 #include "playback/gst_run_up.h"
 #include "playback/interfaces.h"
 #include "playback/sample_grabber_cb.h"
@@ -58,7 +59,21 @@ struct TPlaybackGraph::TParts {
   }
 };
 
-TDecoderWarmUp::TDecoderWarmUp() : thread_([] { gst::LoadDecoders(); }) {}
+TDecoderWarmUp::TDecoderWarmUp(DecoderSet set) {
+  if (set == DecoderSet::kFull) {
+    thread_ = std::thread([] { gst::LoadDecoders(); });
+    return;
+  }
+  // Registered before any graph is built, so that every open picks it; its
+  // library is waited for when a decoder starts.
+  gst::EnsureInitialized();
+  (void)gst::RegisterLeanH264Decoder();
+  // The small plugins first, as the open needs them first.
+  thread_ = std::thread([] {
+    gst::LoadOpenPlugins();
+    (void)gst::LoadH264CodecLibrary();
+  });
+}
 
 TDecoderWarmUp::~TDecoderWarmUp() {
   thread_.join();

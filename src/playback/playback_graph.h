@@ -58,9 +58,15 @@ void SetOpenWaitPump(std::function<bool()> pump);
 // registering codecs) and the second core is idle then; a graph that reaches
 // its decoder sooner waits for the load to finish. Keep one for the life of
 // main: it waits for the thread when it goes.
+//
+// A batch program that decodes a few seconds and ends asks for kBatch: H.264
+// (progressive, 8-bit 4:2:0, the usual camera and encoder output) then goes to a
+// lean decoder of our own that needs only the codec library, and the plugin
+// loads later only for a file that needs it. The pictures are the same.
+enum class DecoderSet { kFull, kBatch };
 class TDecoderWarmUp {
  public:
-  TDecoderWarmUp();
+  explicit TDecoderWarmUp(DecoderSet set = DecoderSet::kFull);
   ~TDecoderWarmUp();
   TDecoderWarmUp(const TDecoderWarmUp&) = delete;
   TDecoderWarmUp& operator=(const TDecoderWarmUp&) = delete;
