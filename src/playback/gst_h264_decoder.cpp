@@ -13,6 +13,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <iterator>
 #include <mutex>
@@ -92,7 +93,14 @@ struct DecoderState {
   AVPixelFormat format = AV_PIX_FMT_NONE;
   int sarNum = 0;
   int sarDen = 0;
+  // Opening with the first picture only (H264DecoderOpen::kFirstPicture):
+  // `firstPictureOnly` until the first flush, `pictureGiven` once it is out.
+  bool firstPictureOnly = false;
+  bool pictureGiven = false;
 };
+
+// How instances made from now on open.
+std::atomic<H264DecoderOpen> openMode{H264DecoderOpen::kEveryFrame};
 
 struct LeanH264Decoder {
   GstVideoDecoder parent;
@@ -300,6 +308,7 @@ GstFlowReturn Output(GstVideoDecoder* decoder, DecoderState& s, AVFrame* picture
   gst_video_frame_unmap(&out);
   if (picture->flags & AV_FRAME_FLAG_CORRUPT)
     GST_BUFFER_FLAG_SET(frame->output_buffer, GST_BUFFER_FLAG_CORRUPTED);
+  s.pictureGiven = true;
   return gst_video_decoder_finish_frame(decoder, frame);
 }
 
@@ -327,7 +336,10 @@ GstFlowReturn Drain(GstVideoDecoder* decoder) {
   return result;
 }
 
-gboolean OnStart(GstVideoDecoder*) {
+gboolean OnStart(GstVideoDecoder* decoder) {
+  DecoderState& s = StateOf(decoder);
+  s.firstPictureOnly = openMode.load() == H264DecoderOpen::kFirstPicture;
+  s.pictureGiven = false;
   return LoadH264CodecLibrary();
 }
 
@@ -350,6 +362,11 @@ gboolean OnSetFormat(GstVideoDecoder* decoder, GstVideoCodecState* input) {
 GstFlowReturn OnHandleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame) {
   DecoderState& s = StateOf(decoder);
   const CodecLibrary& l = Library();
+  if (s.firstPictureOnly && s.pictureGiven) {
+    gst_video_decoder_release_frame(decoder, frame);
+    return GST_FLOW_OK;
+  }
+  const bool key = GST_VIDEO_CODEC_FRAME_IS_SYNC_POINT(frame);
   GstMapInfo map;
   if (!s.context || !gst_buffer_map(frame->input_buffer, &map, GST_MAP_READ)) {
     gst_video_codec_frame_unref(frame);
@@ -364,7 +381,7 @@ GstFlowReturn OnHandleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame)
   // The frame's number travels with its picture through the codec's reordering.
   s.packet->pts = frame->system_frame_number;
   s.packet->dts = AV_NOPTS_VALUE;
-  s.packet->flags = GST_VIDEO_CODEC_FRAME_IS_SYNC_POINT(frame) ? AV_PKT_FLAG_KEY : 0;
+  s.packet->flags = key ? AV_PKT_FLAG_KEY : 0;
   gst_video_codec_frame_unref(frame);
   GstFlowReturn result = GST_FLOW_OK;
   for (;;) {
@@ -377,12 +394,15 @@ GstFlowReturn OnHandleFrame(GstVideoDecoder* decoder, GstVideoCodecFrame* frame)
     l.unrefFrame(s.picture);
     if (result != GST_FLOW_OK) return result;
   }
+  // A key frame's picture needs no other; drained, it comes out now.
+  if (s.firstPictureOnly && key) return Drain(decoder);
   return Receive(decoder, s);
 }
 
 gboolean OnFlush(GstVideoDecoder* decoder) {
   DecoderState& s = StateOf(decoder);
   if (s.context) Library().flushBuffers(s.context);
+  s.firstPictureOnly = false;
   return TRUE;
 }
 
@@ -590,7 +610,8 @@ bool LoadH264CodecLibrary() {
   return loaded;
 }
 
-bool RegisterLeanH264Decoder() {
+bool RegisterLeanH264Decoder(H264DecoderOpen open) {
+  openMode.store(open);
   // The system's decoder has primary rank; ours is tried first.
   return gst_element_register(nullptr, kLeanH264DecoderName, GST_RANK_PRIMARY + 1,
                               LeanH264DecoderType()) == TRUE;

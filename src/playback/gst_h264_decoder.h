@@ -24,9 +24,18 @@ inline constexpr const char* kLeanH264DecoderName = "frivoh264dec";
 // back to the plugin's decoder).
 bool LoadH264CodecLibrary();
 
+// How the element's instances open. kEveryFrame decodes as any decoder does.
+// kFirstPicture is for a program that seeks before it takes any frame: until
+// the first seek (flush) an instance decodes the first key frame alone, gives
+// its picture out at once, without waiting for the frames after it to settle
+// the display order, and lets the frames after it go undecoded. The open then
+// costs one picture instead of the several that frame threads and reordering
+// take before the first comes out, and the seek has nothing to throw away.
+enum class H264DecoderOpen { kEveryFrame, kFirstPicture };
+
 // Registers the element in this process with a rank above the plugin's
-// decoder, so graphs built from now on use it for the streams it takes.
-// GStreamer must be initialised. Idempotent.
-bool RegisterLeanH264Decoder();
+// decoder, so graphs built from now on use it for the streams it takes, and
+// sets how instances made from now on open. GStreamer must be initialised.
+bool RegisterLeanH264Decoder(H264DecoderOpen open = H264DecoderOpen::kEveryFrame);
 
 }  // namespace frivo::gst

@@ -67,7 +67,7 @@ TDecoderWarmUp::TDecoderWarmUp(DecoderSet set) {
   // Registered before any graph is built, so that every open picks it; its
   // library is waited for when a decoder starts.
   gst::EnsureInitialized();
-  (void)gst::RegisterLeanH264Decoder();
+  (void)gst::RegisterLeanH264Decoder(gst::H264DecoderOpen::kFirstPicture);
   // The small plugins first, as the open needs them first.
   thread_ = std::thread([] {
     gst::LoadOpenPlugins();

@@ -62,7 +62,9 @@ void SetOpenWaitPump(std::function<bool()> pump);
 // A batch program that decodes a few seconds and ends asks for kBatch: H.264
 // (progressive, 8-bit 4:2:0, the usual camera and encoder output) then goes to a
 // lean decoder of our own that needs only the codec library, and the plugin
-// loads later only for a file that needs it. The pictures are the same.
+// loads later only for a file that needs it. The pictures are the same. Such a
+// program must seek before it takes frames: that decoder's open decodes the
+// first picture alone, which is all the open needs.
 enum class DecoderSet { kFull, kBatch };
 class TDecoderWarmUp {
  public:

@@ -3,7 +3,9 @@
 // The batch grabber's own H.264 decoder must give what the system's decoder
 // gives: the same frames with the same times, the same bytes and the same
 // colour description (which decides the RGB a picture converts to), also after
-// an accurate seek, and it must leave the streams it does not take to it.
+// an accurate seek, and it must leave the streams it does not take to it. For
+// the batch grabber, which seeks before it takes a frame, it opens on the
+// first picture alone.
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -55,11 +57,14 @@ const char* DemuxerFor(const std::string& name) {
 }
 
 // Decodes up to `limit` frames of `path` with `decoder`, from the start or,
-// with `seekTo` (ns), from an accurate seek there.
+// with `seekTo` (ns), from an accurate seek there. A queue after the demuxer
+// lets it read ahead as it does in a graph (decodebin's multiqueue): Matroska's
+// demuxer sought right after its first block moves the segment by the first
+// timestamp.
 std::vector<DecodedPicture> Decode(const std::string& path, const char* demuxer,
                                    const char* decoder, std::size_t limit, gint64 seekTo = -1) {
   const std::string description = "filesrc location=\"" + path + "\" ! " + demuxer +
-                                  " ! video/x-h264 ! h264parse ! " + decoder +
+                                  " ! video/x-h264 ! queue ! h264parse ! " + decoder +
                                   " name=decoder ! appsink name=out sync=false";
   GError* error = nullptr;
   GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
@@ -153,6 +158,25 @@ TEST_F(LeanH264Decoder, GivesTheSystemDecodersFramesFromTheStartAndAfterASeek) {
                          Decode(path, demuxer, "avdec_h264", 6, target));
     }
   }
+}
+
+TEST_F(LeanH264Decoder, OpensWithTheFirstPictureAloneForAProgramThatSeeksFirst) {
+  ASSERT_TRUE(gst::RegisterLeanH264Decoder(gst::H264DecoderOpen::kFirstPicture));
+  for (const char* name : {kH264Mp4, kH264MkvNtsc}) {
+    SCOPED_TRACE(name);
+    const std::string path = FixturePath(name).toStdString();
+    const char* demuxer = DemuxerFor(name);
+    // Without a seek the open's picture is all that comes: the first frame.
+    const std::vector<DecodedPicture> system = Decode(path, demuxer, "avdec_h264", 40);
+    const std::vector<DecodedPicture> opened = Decode(path, demuxer, gst::kLeanH264DecoderName, 40);
+    ASSERT_FALSE(system.empty());
+    ExpectSamePictures(opened, {system.front()});
+    // From the seek on, every frame as usual.
+    const gint64 target = 1'310'000'000;
+    ExpectSamePictures(Decode(path, demuxer, gst::kLeanH264DecoderName, 6, target),
+                       Decode(path, demuxer, "avdec_h264", 6, target));
+  }
+  ASSERT_TRUE(gst::RegisterLeanH264Decoder(gst::H264DecoderOpen::kEveryFrame));
 }
 
 // Makes a short H.264 file with ffmpeg; false when it cannot.
