@@ -13,10 +13,12 @@ reordering of the work could gain in wall time. The cases are 5 BMP and 300 JPEG
 run of frivo-grab alone to show that its memory does not grow with the count.
 
   bench/grab_vs_ffmpeg.py BUILD/src/app/frivo-grab /tmp/bench/a_h264_1080p25_gop250.mp4 \\
-      [runs] [BUILD/bench/bare_pipeline]
+      [runs] [BUILD/bench/bare_pipeline] [--start=SECONDS] [--no-long]
 
-With the last argument, the 5 BMP case also runs the bare pipeline of
-bench/bare_pipeline.cpp in its three forms, in the same rounds.
+With the bare pipeline, the 5 BMP case also runs the bare pipeline of
+bench/bare_pipeline.cpp in its three forms, in the same rounds. --start moves
+the start (for a shorter file, such as the 4K one, e_h264_2160p30.mp4, from 7 s);
+--no-long leaves out the long JPEG runs.
 """
 import os
 import shutil
@@ -56,10 +58,15 @@ def median_row(label, walls, cpus, rsss, ratios):
 def main():
     if len(sys.argv) < 3:
         sys.exit(__doc__)
-    grab, video = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 5
-    bare = os.path.abspath(sys.argv[4]) if len(sys.argv) > 4 else None
+    options = [a for a in sys.argv[1:] if a.startswith("--")]
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
+    grab, video = os.path.abspath(args[0]), os.path.abspath(args[1])
+    runs = int(args[2]) if len(args) > 2 else 5
+    bare = os.path.abspath(args[3]) if len(args) > 3 else None
     start = "55"
+    for option in options:
+        if option.startswith("--start="):
+            start = option.split("=", 1)[1]
     cases = [("5 BMP", "bmp", "bmp", 5), ("300 JPEG", "jpeg", "jpg", 300)]
     parent = tempfile.mkdtemp(prefix="frivo-grab-bench-")
     try:
@@ -97,7 +104,7 @@ def main():
             print(f"{name}:")
             for tool in tools:
                 print(median_row(tool, walls[tool], cpus[tool], rsss[tool], ratios[tool]))
-        for count in (300, 1500):
+        for count in () if "--no-long" in options else (300, 1500):
             folder = fresh(parent)
             wall, _, rss = run([grab, "--start", "0", "--count", str(count), "--format", "jpeg",
                                 "--output", folder, video], folder)
