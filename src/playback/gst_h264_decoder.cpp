@@ -343,11 +343,15 @@ gboolean OnStart(GstVideoDecoder* decoder) {
   return LoadH264CodecLibrary();
 }
 
-gboolean OnStop(GstVideoDecoder* decoder) {
-  DecoderState& s = StateOf(decoder);
+// Lets go of the codec and the input description (a stop, or the element's end).
+void ReleaseStream(DecoderState& s) {
   CloseCodec(s);
   if (s.input) gst_video_codec_state_unref(s.input);
   s.input = nullptr;
+}
+
+gboolean OnStop(GstVideoDecoder* decoder) {
+  ReleaseStream(StateOf(decoder));
   return TRUE;
 }
 
@@ -413,8 +417,7 @@ GstFlowReturn OnFinish(GstVideoDecoder* decoder) {
 void OnFinalize(GObject* object) {
   auto* self = reinterpret_cast<LeanH264Decoder*>(object);
   if (self->state) {
-    CloseCodec(*self->state);
-    if (self->state->input) gst_video_codec_state_unref(self->state->input);
+    ReleaseStream(*self->state);
     delete self->state;
     self->state = nullptr;
   }
